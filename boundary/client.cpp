@@ -1,0 +1,20 @@
+#include "boundary/globals.h"
+
+bool g_services_available = false;
+
+t_uint32 foobar2000_client_impl::get_version() { return FOOBAR2000_CLIENT_VERSION; }
+
+foobar2000_client::pservice_factory_base foobar2000_client_impl::get_service_list() {
+    return service_factory_base::__internal__list;
+}
+
+void foobar2000_client_impl::get_config(foobar2000_io::stream_writer*, foobar2000_io::abort_callback&) {}
+
+void foobar2000_client_impl::set_config(foobar2000_io::stream_reader*, foobar2000_io::abort_callback&) {}
+
+// A missing name is stored as the empty text rather than read through.
+void foobar2000_client_impl::set_library_path(const char*, const char* name) { g_name = name != nullptr ? name : ""; }
+
+void foobar2000_client_impl::services_init(bool val) { g_services_available = val; }
+
+bool foobar2000_client_impl::is_debug() { return false; }

@@ -1,0 +1,21 @@
+#pragma once
+
+#include "boundary/service.h"
+#include "support/string_base.h"
+
+// What the host shows for a component in its component list. Each operation
+// replaces the whole content of `out`. [host's UI thread]
+class componentversion : public service_base {
+    SORVALE_INTERFACE(componentversion)
+
+    virtual void get_file_name(pfc::string_base& out) = 0;
+    virtual void get_component_name(pfc::string_base& out) = 0;
+    virtual void get_component_version(pfc::string_base& out) = 0;
+    virtual void get_about_message(pfc::string_base& out) = 0;
+
+protected:
+    ~componentversion() = default;
+};
+
+inline const GUID componentversion::class_guid = {
+    0x10BB3EBD, 0xDDF7, 0x4975, {0xA3, 0xCC, 0x23, 0x08, 0x48, 0x29, 0x45, 0x3E}};

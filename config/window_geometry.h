@@ -1,0 +1,44 @@
+#pragma once
+
+#include "config/cfg_var.h"
+
+// A pair of signed 32-bit values stored as an 8-byte payload: x then y,
+// little-endian. The window reads and assigns m_coords directly.
+class cfgCoordinates : public cfg_var {
+public:
+    struct coords {
+        t_int32 x;
+        t_int32 y;
+    };
+
+    cfgCoordinates(const GUID& p_guid, coords p_default) noexcept : cfg_var(p_guid), m_coords(p_default) {}
+
+    void get_data_raw(foobar2000_io::stream_writer* p_stream, foobar2000_io::abort_callback& p_abort) override;
+    // Both values or neither: a record too short for both leaves the pair as it was.
+    void set_data_raw(foobar2000_io::stream_reader* p_stream, t_size p_sizehint,
+                      foobar2000_io::abort_callback& p_abort) override;
+
+    coords m_coords;
+};
+
+static_assert(sizeof(cfgCoordinates::coords) == 8);
+
+// The window's outer width (x) and height (y).
+class cfgWindowSize : public cfgCoordinates {
+public:
+    using cfgCoordinates::cfgCoordinates;
+};
+
+// The window's top-left corner on the screen.
+class cfgWindowPosition : public cfgCoordinates {
+public:
+    using cfgCoordinates::cfgCoordinates;
+};
+
+inline constexpr GUID guid_cfgMainWindowSize = {
+    0xAAAF1F91, 0x0E0B, 0x4F17, {0x89, 0x75, 0x8E, 0x96, 0xA4, 0x17, 0x8B, 0xC7}};
+inline constexpr GUID guid_cfgMainWindowPosition = {
+    0x464D321E, 0x3471, 0x4A69, {0xBF, 0xBE, 0x57, 0xD0, 0xA4, 0x72, 0xAD, 0x1D}};
+
+extern cfgWindowSize cfgMainWindowSize;
+extern cfgWindowPosition cfgMainWindowPosition;

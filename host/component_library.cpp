@@ -1,0 +1,66 @@
+#include "host/component_library.h"
+
+#include <dlfcn.h>
+
+namespace host {
+
+namespace {
+
+std::string file_name_of(const std::string& p_path) {
+    const auto slash = p_path.find_last_of('/');
+    return slash == std::string::npos ? p_path : p_path.substr(slash + 1);
+}
+
+std::string dl_reason() {
+    const char* reason = dlerror();
+    return reason != nullptr ? reason : "unknown reason";
+}
+
+}  // namespace
+
+component_library::component_library(const std::string& p_path, foobar2000_api& p_api, registry& p_registry)
+    : m_path(p_path), m_file_name(file_name_of(p_path)), m_registry(&p_registry) {
+    m_handle = dlopen(p_path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (m_handle == nullptr) throw load_error("cannot load component " + p_path + ": " + dl_reason());
+
+    try {
+        m_entry = reinterpret_cast<foobar2000_get_interface_t>(dlsym(m_handle, foobar2000_get_interface_name));
+        if (m_entry == nullptr) {
+            throw load_error("not a component: " + p_path + " has no " + foobar2000_get_interface_name);
+        }
+        m_client = m_entry(&p_api, m_handle);
+        if (m_client == nullptr) throw load_error("component " + p_path + " gave no client object");
+        const t_uint32 version = m_client->get_version();
+        if (version != FOOBAR2000_CLIENT_VERSION) {
+            throw load_error("component " + p_path + " speaks client version " + std::to_string(version) +
+                             ", this host speaks " + std::to_string(FOOBAR2000_CLIENT_VERSION));
+        }
+        m_client->set_library_path(m_path.c_str(), m_file_name.c_str());
+        m_client->services_init(true);
+
+        for (service_factory_base* node = m_client->get_service_list(); node != nullptr; node = node->get_next()) {
+            factory_entry entry_info{node->get_class_guid(), {}};
+            node->instance_create(entry_info.service);
+            m_factories.push_back(entry_info);
+        }
+        for (auto& factory : m_factories) p_registry.add(factory.class_guid, factory.service.get_ptr());
+    } catch (...) {
+        unload();
+        throw;
+    }
+}
+
+component_library::~component_library() { unload(); }
+
+void component_library::unload() {
+    if (m_handle == nullptr) return;
+    if (m_client != nullptr) m_client->services_init(false);
+    for (auto& factory : m_factories) m_registry->remove(factory.service.get_ptr());
+    m_factories.clear();
+    m_client = nullptr;
+    m_entry = nullptr;
+    dlclose(m_handle);
+    m_handle = nullptr;
+}
+
+}  // namespace host

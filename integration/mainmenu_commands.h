@@ -1,0 +1,43 @@
+#pragma once
+
+#include "boundary/service.h"
+#include "support/string_base.h"
+
+// A set of commands for the host's main menu. The host asks for the commands,
+// their names, descriptions and menu group, builds its menu from the answers
+// and calls execute when the user picks one. [host's UI thread]
+class mainmenu_commands : public service_base {
+    SORVALE_INTERFACE(mainmenu_commands)
+
+    virtual t_uint32 get_command_count() = 0;
+    // The command's GUID; the null GUID for an index outside the set.
+    virtual GUID get_command(t_uint32 p_index) = 0;
+    // Sets p_out to the menu text; an index outside the set leaves it unchanged.
+    virtual void get_name(t_uint32 p_index, pfc::string_base& p_out) = 0;
+    // Sets p_out to the description and answers true, or answers false.
+    virtual bool get_description(t_uint32 p_index, pfc::string_base& p_out) = 0;
+    // The menu group every command of the set goes into.
+    virtual GUID get_parent() = 0;
+    virtual t_uint32 get_sort_priority() { return sort_priority_dontcare; }
+    // The text to show now, and its flags (none by default).
+    virtual bool get_display(t_uint32 p_index, pfc::string_base& p_text, t_uint32& p_flags) {
+        p_flags = 0;
+        get_name(p_index, p_text);
+        return true;
+    }
+    // Runs the command. p_callback is the host's, handed over by value; the
+    // implementation releases it on every path.
+    virtual void execute(t_uint32 p_index, service_ptr_t<service_base> p_callback) = 0;
+
+    static constexpr t_uint32 sort_priority_dontcare = 0x80000000u;
+
+protected:
+    ~mainmenu_commands() = default;
+};
+
+inline const GUID mainmenu_commands::class_guid = {
+    0x35077B8C, 0x6E70, 0x47BA, {0xB9, 0xDD, 0xD5, 0x15, 0x00, 0xE1, 0x2F, 0x2E}};
+
+namespace mainmenu_groups {
+inline constexpr GUID view = {0xF8BE5604, 0x165F, 0x4BB9, {0xB6, 0xA9, 0x15, 0xE5, 0x5E, 0x0E, 0x0D, 0x3A}};
+}

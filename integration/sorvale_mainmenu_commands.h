@@ -1,0 +1,19 @@
+#pragma once
+
+#include "integration/mainmenu_commands.h"
+
+// The component's one menu command: "Sorvale" in the View group, which opens
+// the queue window or brings it forward.
+class sorvale_mainmenu_commands : public mainmenu_commands {
+public:
+    t_uint32 get_command_count() override;
+    GUID get_command(t_uint32 p_index) override;
+    void get_name(t_uint32 p_index, pfc::string_base& p_out) override;
+    bool get_description(t_uint32 p_index, pfc::string_base& p_out) override;
+    GUID get_parent() override;
+    void execute(t_uint32 p_index, service_ptr_t<service_base> p_callback) override;
+};
+
+// {5A7B8A3F-8EF8-452B-B9EA-15B5083536BE}
+inline constexpr GUID guid_show_window = {
+    0x5A7B8A3F, 0x8EF8, 0x452B, {0xB9, 0xEA, 0x15, 0xB5, 0x08, 0x35, 0x36, 0xBE}};

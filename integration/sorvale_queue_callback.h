@@ -1,0 +1,9 @@
+#pragma once
+
+#include "integration/playback_queue_callback.h"
+
+// Passes every queue change to the open queue window.
+class sorvale_queue_callback : public playback_queue_callback {
+public:
+    void on_changed(t_change_origin p_origin) override;
+};

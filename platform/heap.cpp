@@ -1,0 +1,70 @@
+#include "platform/heap.h"
+
+#include <malloc.h>
+
+#include <cstdlib>
+
+namespace platform {
+namespace {
+
+std::uint64_t g_seen = 0;
+std::uint64_t g_fail_at = 0;  // 0: disarmed
+bool g_fail_after = false;
+std::int64_t g_live = 0;
+
+// Counts one allocation attempt and says whether it must fail.
+bool injected_failure() {
+    ++g_seen;
+    if (g_fail_at == 0) return false;
+    return g_seen == g_fail_at || (g_fail_after && g_seen > g_fail_at);
+}
+
+}  // namespace
+
+void* heap_alloc(std::size_t size) {
+    if (injected_failure()) return nullptr;
+    void* block = std::malloc(size == 0 ? 1 : size);
+    if (block != nullptr) ++g_live;
+    return block;
+}
+
+void* heap_realloc(void* block, std::size_t size) {
+    if (block == nullptr) return heap_alloc(size);
+    if (size == 0) {
+        heap_free(block);
+        return nullptr;
+    }
+    if (injected_failure()) return nullptr;
+    return std::realloc(block, size);
+}
+
+void heap_free(void* block) {
+    if (block == nullptr) return;
+    --g_live;
+    std::free(block);
+}
+
+bool heap_expand(void* block, std::size_t size) {
+    if (block == nullptr) return false;
+    std::size_t usable = malloc_usable_size(block);
+    if (size > usable) return false;
+    return true;
+}
+
+void heap_fail_at(std::uint64_t n, bool and_after) {
+    g_seen = 0;
+    g_fail_at = n;
+    g_fail_after = and_after;
+}
+
+void heap_disarm() {
+    g_seen = 0;
+    g_fail_at = 0;
+    g_fail_after = false;
+}
+
+std::uint64_t heap_allocations() { return g_seen; }
+
+std::int64_t heap_live_blocks() { return g_live; }
+
+}  // namespace platform

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <dlfcn.h>
+
+#include <string>
+
+#include "host/application.h"
+#include "host/string_sink.h"
+
+// A host with the real component library loaded, and its services at hand.
+class LoadedComponent : public ::testing::Test {
+protected:
+    void SetUp() override { component = &app.load_component(SORVALE_COMPONENT); }
+
+    void TearDown() override {
+        app.shutdown();
+        // Each test starts from a freshly loaded library with its statics as at load.
+        EXPECT_EQ(dlopen(SORVALE_COMPONENT, RTLD_NOW | RTLD_NOLOAD), nullptr) << "the library stayed loaded";
+    }
+
+    template <typename T>
+    T* service() {
+        for (const auto& factory : component->factories()) {
+            if (factory.class_guid == T::class_guid) return static_cast<T*>(factory.service.get_ptr());
+        }
+        ADD_FAILURE() << "no service " << pfc::print_guid(T::class_guid);
+        return nullptr;
+    }
+
+    host::application app;
+    host::component_library* component = nullptr;
+};
