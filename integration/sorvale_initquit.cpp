@@ -1,3 +1,11 @@
 #include "integration/sorvale_initquit.h"
 
-void sorvale_initquit::on_quit() {}
+#include "forms/application.h"
+#include "window/ManagerWin.h"
+
+void sorvale_initquit::on_quit() {
+    // Closing destroys the window, which stores its geometry.
+    if (ManagerWin::instanceExists) ManagerWin::instance->Close();
+    // Let go of the closed window's memory now rather than at the next pump step.
+    forms::Application::Collect();
+}

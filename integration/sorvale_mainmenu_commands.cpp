@@ -1,38 +1,39 @@
 #include "integration/sorvale_mainmenu_commands.h"
 
-namespace {
+#include "boundary/globals.h"
+#include "window/ManagerWin.h"
 
-struct menu_entry {
-    GUID m_guid;
-    const char* m_name;
-    const char* m_description;
-};
+sorvale_mainmenu_commands::sorvale_mainmenu_commands()
+    : m_commands{{guid_show_window, pfc::string8("Sorvale"), pfc::string8("Shows the Sorvale")}} {}
 
-const menu_entry g_commands[] = {
-    {guid_show_window, "Sorvale", "Shows the Sorvale"},
-};
-
-constexpr t_uint32 g_command_count = sizeof g_commands / sizeof g_commands[0];
-
-}  // namespace
-
-t_uint32 sorvale_mainmenu_commands::get_command_count() { return g_command_count; }
+t_uint32 sorvale_mainmenu_commands::get_command_count() { return command_count; }
 
 GUID sorvale_mainmenu_commands::get_command(t_uint32 p_index) {
-    return p_index < g_command_count ? g_commands[p_index].m_guid : pfc::guid_null;
+    return p_index < command_count ? m_commands[p_index].m_guid : pfc::guid_null;
 }
 
 void sorvale_mainmenu_commands::get_name(t_uint32 p_index, pfc::string_base& p_out) {
-    if (p_index < g_command_count) p_out.set_string(g_commands[p_index].m_name);
+    if (p_index < command_count) p_out.set_string(m_commands[p_index].m_name.get_ptr());
 }
 
 bool sorvale_mainmenu_commands::get_description(t_uint32 p_index, pfc::string_base& p_out) {
     if (p_index != 0) return false;
-    p_out.set_string(g_commands[p_index].m_description);
+    p_out.set_string(m_commands[p_index].m_description.get_ptr());
     return true;
 }
 
 GUID sorvale_mainmenu_commands::get_parent() { return mainmenu_groups::view; }
 
-// Opening the window arrives with the window itself.
-void sorvale_mainmenu_commands::execute(t_uint32, service_ptr_t<service_base> p_callback) { p_callback.release(); }
+void sorvale_mainmenu_commands::execute(t_uint32 p_index, service_ptr_t<service_base> p_callback) {
+    // The callback is not used; its reference goes back on every path, also
+    // when opening the window fails.
+    struct release_on_exit {
+        service_ptr_t<service_base>& m_callback;
+        ~release_on_exit() { m_callback.release(); }
+    } guard{p_callback};
+
+    // While the host's services are on, the host may forbid commands for now.
+    if (g_services_available && g_api != nullptr && !g_api->host_gate_check()) return;
+
+    if (p_index == 0) ManagerWin::show();
+}

@@ -1,3 +1,9 @@
 #include "integration/sorvale_queue_callback.h"
 
-void sorvale_queue_callback::on_changed(t_change_origin) {}
+#include "window/ManagerWin.h"
+
+// Changes made while no window is open are not kept: a window reads the whole
+// queue when it opens.
+void sorvale_queue_callback::on_changed(t_change_origin p_origin) {
+    if (ManagerWin::instanceExists) ManagerWin::instance->onQueueChanged(p_origin);
+}

@@ -1,0 +1,148 @@
+#include "forms/application.h"
+
+#include <utility>
+
+#include "forms/backend.h"
+#include "forms/detail.h"
+#include "forms/form.h"
+
+namespace forms {
+namespace detail {
+
+State& state() {
+    static State instance;
+    return instance;
+}
+
+void RegisterForm(Form* form) {
+    state().forms.push_back(form);
+    state().constructing.push_back(form);
+}
+
+void UnregisterForm(Form* form) {
+    State& s = state();
+    Erase(s.forms, form);
+    Erase(s.constructing, form);
+    Erase(s.disposed, form);
+    if (s.active == form) s.active = nullptr;
+}
+
+void EndConstruction(Form* form) { Erase(state().constructing, form); }
+
+void ScheduleFree(Form* form) {
+    for (Form* f : state().disposed)
+        if (f == form) return;
+    state().disposed.push_back(form);
+}
+
+void FreeDisposed() {
+    State& s = state();
+    while (!s.disposed.empty()) {
+        Form* form = s.disposed.back();
+        s.disposed.pop_back();
+        delete form;  // its destructor unregisters it everywhere
+    }
+}
+
+void ForgetControl(const Control* control) {
+    for (Form* form : state().forms) form->Forget(control);
+}
+
+}  // namespace detail
+
+DispatchScope::DispatchScope() { ++detail::state().dispatchDepth; }
+
+DispatchScope::~DispatchScope() {
+    if (--detail::state().dispatchDepth == 0) detail::FreeDisposed();
+}
+
+std::vector<Form*> Application::OpenForms() {
+    std::vector<Form*> open;
+    for (Form* form : detail::state().forms)
+        if (form->IsHandleCreated() && !form->IsDisposed()) open.push_back(form);
+    return open;
+}
+
+Form* Application::ActiveForm() { return detail::state().active; }
+
+bool Application::DoEvents() {
+    DispatchScope scope;
+    detail::State& s = detail::state();
+    s.constructing.clear();
+    bool worked = false;
+    // Work posted while this step runs waits for the next one, so a task that
+    // posts itself cannot starve the host.
+    std::size_t count = s.posted.size();
+    while (count-- > 0 && !s.posted.empty()) {
+        std::function<void()> work = std::move(s.posted.front());
+        s.posted.pop_front();
+        work();
+        worked = true;
+    }
+    if (s.backend) {
+        DisplayList list;
+        for (Form* form : std::vector<Form*>(s.forms)) {
+            if (form->IsDisposed() || !form->Visible() || !form->NeedsPaint()) continue;
+            form->PaintForm(list);
+            form->MarkPainted();
+            s.backend->Present(*form, list);
+            worked = true;
+        }
+    }
+    worked = worked || !s.disposed.empty();
+    return worked;
+}
+
+void Application::Post(std::function<void()> work) { detail::state().posted.push_back(std::move(work)); }
+
+void Application::Collect() {
+    if (detail::state().dispatchDepth == 0) detail::FreeDisposed();
+}
+
+void Application::Shutdown() {
+    detail::State& s = detail::state();
+    {
+        DispatchScope scope;
+        // Newest first, so a form made by another goes before it.
+        while (true) {
+            Form* live = nullptr;
+            for (auto it = s.forms.rbegin(); it != s.forms.rend(); ++it) {
+                if (!(*it)->IsDisposed()) {
+                    live = *it;
+                    break;
+                }
+            }
+            if (!live) break;
+            live->Dispose();
+        }
+    }
+    // A form disposed but never queued (its disposal threw half-way) still goes.
+    for (Form* form : std::vector<Form*>(s.forms)) detail::ScheduleFree(form);
+    if (s.dispatchDepth == 0) detail::FreeDisposed();
+    s.posted.clear();
+    s.constructing.clear();
+    s.backend = nullptr;
+    s.active = nullptr;
+}
+
+void Application::SetBackend(Backend* backend) { detail::state().backend = backend; }
+
+Backend* Application::GetBackend() { return detail::state().backend; }
+
+Size Application::FontMetrics() {
+    if (Backend* b = detail::state().backend) return b->FontMetrics();
+    return {6, 13};
+}
+
+Size Application::MeasureText(const String& text) {
+    if (Backend* b = detail::state().backend) return b->MeasureText(text);
+    // Headless: one 6-pixel cell per character; a surrogate pair is one character.
+    int characters = 0;
+    for (char16_t unit : text)
+        if (unit < 0xDC00 || unit > 0xDFFF) ++characters;
+    return {6 * characters, 13};
+}
+
+int Application::LiveFormCount() { return static_cast<int>(detail::state().forms.size()); }
+
+}  // namespace forms

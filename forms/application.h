@@ -1,0 +1,61 @@
+// The toolkit's process-wide state: the open forms, the message pump the host
+// drives, the backend, and the freeing of disposed forms.
+//
+// Everything runs on the one UI thread that calls these functions; nothing here
+// is thread-safe.
+#pragma once
+
+#include <functional>
+#include <vector>
+
+#include "forms/drawing.h"
+#include "forms/text.h"
+
+namespace forms {
+
+class Backend;
+class Form;
+
+class Application {
+public:
+    Application() = delete;
+
+    // Forms shown and not yet closed, in the order they were created.
+    static std::vector<Form*> OpenForms();
+    // The form that receives keys, or null.
+    static Form* ActiveForm();
+
+    // One pump step: runs posted work, repaints forms that changed (when a backend
+    // is installed), then frees disposed forms. Returns whether there was work.
+    static bool DoEvents();
+    // Runs `work` at the next pump step.
+    static void Post(std::function<void()> work);
+    // Frees disposed forms now, unless a dispatch is on the stack (then they go
+    // when it unwinds).
+    static void Collect();
+    // Disposes every form, frees them, drops posted work and uninstalls the backend.
+    static void Shutdown();
+
+    // Installs `backend` (not owned; keep it alive until it is replaced or Shutdown).
+    // Null returns to headless.
+    static void SetBackend(Backend* backend);
+    static Backend* GetBackend();
+    // Average character width and height of the dialog font (headless: 6 x 13).
+    static Size FontMetrics();
+    static Size MeasureText(const String& text);
+
+    // How many forms exist (open, hidden or disposed but not yet freed).
+    static int LiveFormCount();
+};
+
+// Marks a dispatch of input on the stack; disposed forms are freed when the
+// outermost one ends.
+class DispatchScope {
+public:
+    DispatchScope();
+    ~DispatchScope();
+    DispatchScope(const DispatchScope&) = delete;
+    DispatchScope& operator=(const DispatchScope&) = delete;
+};
+
+}  // namespace forms

@@ -1,0 +1,61 @@
+#include "forms/button.h"
+
+#include "forms/application.h"
+#include "forms/form.h"
+
+namespace forms {
+
+Button::Button() { SetSize({75, 23}); }
+
+void Button::PerformClick() {
+    if (CanSelect()) OnClick();
+}
+
+void Button::OnClick() {
+    if (dialogResult_ != forms::DialogResult::None)
+        if (Form* form = FindForm()) form->SetDialogResult(dialogResult_);
+    Control::OnClick();
+}
+
+void Button::OnMouseClick(Point, Keys) {
+    Focus();
+    OnClick();
+}
+
+void Button::OnKeyDownDefault(KeyEventArgs& e) {
+    if (e.KeyCode == Keys::Space) {
+        e.Handled = true;
+        OnClick();
+    }
+}
+
+bool Button::IsDefault() const {
+    const Form* form = FindForm();
+    if (!form) return false;
+    if (const Control* active = form->ActiveControl(); dynamic_cast<const Button*>(active))
+        return active == this;
+    return form->AcceptButton() == this;
+}
+
+forms::Size Button::GetPreferredSize() const {
+    const forms::Size text = Application::MeasureText(Text());
+    return {text.Width + 16, Application::FontMetrics().Height + 10};
+}
+
+void Button::OnPaint(DisplayList& list, Point origin, Rectangle clip) const {
+    const Rectangle box{origin, Size()};
+    DisplayItem face = MakeItem(DrawKind::Fill, box, clip);
+    face.color = ColorRole::Control;
+    list.push_back(std::move(face));
+    DisplayItem frame = MakeItem(DrawKind::Frame, box, clip);
+    frame.frame = IsDefault() ? FrameStyle::RaisedDefault : FrameStyle::Raised;
+    list.push_back(std::move(frame));
+    DisplayItem text = MakeItem(DrawKind::Text, box, clip);
+    text.text = Text();
+    text.align = TextAlign::Center;
+    text.color = Enabled() ? ColorRole::WindowText : ColorRole::GrayText;
+    list.push_back(std::move(text));
+    if (Focused()) list.push_back(MakeItem(DrawKind::Focus, {box.X + 3, box.Y + 3, box.Width - 6, box.Height - 6}, clip));
+}
+
+}  // namespace forms

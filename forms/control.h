@@ -1,0 +1,224 @@
+// Components and controls: the tree of visible parts of a window.
+//
+// Ownership. A control created with `new` is owned by nobody until it is added
+// to a parent with `Controls.Add`, which takes ownership; a parent deletes its
+// children when it is deleted. A control created while a form is being built
+// (between the start of the form's construction and its first Show, disposal or
+// pump step) is adopted by that form until it gets a parent, so a form whose
+// constructor throws frees every control it made. `Controls.Remove` hands
+// ownership back to the caller. Forms themselves are owned by the toolkit
+// (see Form). Single-threaded: everything runs on the UI thread.
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "forms/display_list.h"
+#include "forms/drawing.h"
+#include "forms/events.h"
+#include "forms/text.h"
+
+namespace forms {
+
+class Control;
+class Form;
+
+// Something that can be disposed: releases what it holds at once, while the
+// memory goes later. Dispose(bool) is the hook a derived class extends; it must
+// chain to its base.
+class Component : public Object {
+public:
+    Component() = default;
+    Component(const Component&) = delete;
+    Component& operator=(const Component&) = delete;
+    ~Component() override = default;
+
+    // Runs Dispose(true) once; later calls do nothing.
+    void Dispose();
+    bool IsDisposed() const { return disposed_; }
+
+    Event<const EventArgs> Disposed;
+
+protected:
+    // disposing: true when called through Dispose(); the base raises Disposed.
+    virtual void Dispose(bool disposing);
+
+private:
+    bool disposed_ = false;
+    bool disposing_ = false;
+};
+
+// Holds non-visual components and disposes and deletes them with itself.
+class Container : public Component {
+public:
+    using Component::Dispose;
+    ~Container() override;
+    void Add(Component* component);  // takes ownership
+    int Count() const { return static_cast<int>(components_.size()); }
+
+protected:
+    void Dispose(bool disposing) override;
+
+private:
+    std::vector<Component*> components_;
+};
+
+// The children of a control. A thin handle onto its owner's list; Add takes
+// ownership, Remove gives it back.
+class ControlCollection {
+public:
+    explicit ControlCollection(Control* owner) : owner_(owner) {}
+    ControlCollection(const ControlCollection&) = delete;
+    ControlCollection& operator=(const ControlCollection&) = delete;
+
+    // Appends `control` (moving it from any previous parent) and takes ownership.
+    void Add(Control* control);
+    // Detaches `control`; returns ownership, or null if it is not a child here.
+    std::unique_ptr<Control> Remove(Control* control);
+    int Count() const;
+    Control* operator[](int index) const;
+    bool Contains(const Control* control) const { return IndexOf(control) >= 0; }
+    int IndexOf(const Control* control) const;
+
+protected:
+    Control* owner_;
+};
+
+class Control : public Component {
+public:
+    Control();
+    ~Control() override;
+    using Component::Dispose;
+
+    const String& Name() const { return name_; }
+    void SetName(const String& name) { name_ = name; }
+    const String& Text() const { return text_; }
+    virtual void SetText(const String& text);
+
+    // Position and size in the parent's client area (for a form: outer, on the screen).
+    Point Location() const { return bounds_.Location(); }
+    void SetLocation(Point location);
+    forms::Size Size() const { return bounds_.Size(); }
+    void SetSize(forms::Size size);
+    int Left() const { return bounds_.X; }
+    int Top() const { return bounds_.Y; }
+    int Width() const { return bounds_.Width; }
+    void SetWidth(int width);
+    int Height() const { return bounds_.Height; }
+    void SetHeight(int height);
+    Rectangle Bounds() const { return bounds_; }
+    void SetBounds(Rectangle bounds) { SetBoundsCore(bounds); }
+    // The inner area, without border (and, for a form, without frame and caption).
+    forms::Size ClientSize() const;
+    void SetClientSize(forms::Size size);
+    Rectangle ClientRectangle() const;
+
+    forms::Padding Margin() const { return margin_; }
+    void SetMargin(forms::Padding margin);
+    forms::Padding Padding() const { return padding_; }
+    void SetPadding(forms::Padding padding);
+    DockStyle Dock() const { return dock_; }
+    void SetDock(DockStyle dock);
+    bool AutoSize() const { return autoSize_; }
+    void SetAutoSize(bool autoSize);
+    int TabIndex() const { return tabIndex_; }
+    void SetTabIndex(int index) { tabIndex_ = index; }
+    bool TabStop() const { return tabStop_; }
+    void SetTabStop(bool tabStop) { tabStop_ = tabStop; }
+    bool Enabled() const { return enabled_; }
+    void SetEnabled(bool enabled);
+
+    // The control's own flag; a form's is whether it is shown.
+    virtual bool Visible() const { return visible_; }
+    virtual void SetVisible(bool visible);
+    virtual void Show() { SetVisible(true); }
+    void Hide() { SetVisible(false); }
+
+    Control* Parent() const { return parent_; }
+    // The form this control is in (itself for a form); null when unparented.
+    Form* FindForm();
+    const Form* FindForm() const;
+
+    // Can take the focus: selectable, and enabled and visible up to and including the form.
+    bool CanSelect() const;
+    bool CanFocus() const { return CanSelect(); }
+    // Gives the focus to this control if it can take it.
+    virtual bool Focus();
+    // The control has the focus: it is its form's active control and the form is active.
+    bool Focused() const;
+    // The size the control would like, used by auto-size table cells.
+    virtual forms::Size GetPreferredSize() const { return Size(); }
+
+    void SuspendLayout() { ++layoutSuspended_; }
+    void ResumeLayout(bool performLayout = true);
+    void PerformLayout();
+    // Asks for a repaint at the next pump step.
+    void Invalidate();
+
+    ControlCollection Controls{this};
+
+    Event<const EventArgs> Click;
+    Event<const EventArgs> Resize;
+    Event<const EventArgs> Move;
+    Event<const EventArgs> VisibleChanged;
+    Event<KeyEventArgs> KeyDown;
+
+    // Paints this control and its children. `origin` is where its top-left corner
+    // lies in the form's client area; `clip` is what it may touch there.
+    void PaintTree(DisplayList& list, Point origin, Rectangle clip) const;
+
+    // Selectable controls can take the focus; tables and forms cannot.
+    virtual bool IsSelectable() const { return false; }
+    // Keys that the control wants for itself instead of the form's dialog handling.
+    virtual bool IsInputKey(Keys keyData) const;
+    // Raises KeyDown and, unless handled, runs the control's own key handling.
+    void ProcessKeyDown(KeyEventArgs& e);
+    // A left click at `point` in this control's client area.
+    virtual void OnMouseClick(Point point, Keys modifiers);
+    // Where the client area starts inside the bounds.
+    virtual forms::Padding ClientInsets() const { return {}; }
+
+protected:
+    void Dispose(bool disposing) override;
+    virtual void SetBoundsCore(Rectangle bounds);
+    // Arranges the children; the default docks them.
+    virtual void OnLayout();
+    virtual void OnPaint(DisplayList& list, Point origin, Rectangle clip) const;
+    // The control's own key handling, after its KeyDown handlers.
+    virtual void OnKeyDownDefault(KeyEventArgs&) {}
+    virtual void OnClick();
+    virtual void OnResumeLayout() {}
+    // Scales positions, sizes, margins and paddings (auto-scaling by font).
+    virtual void Scale(SizeF factor);
+    void ScaleChildren(SizeF factor);
+    DisplayItem MakeItem(DrawKind kind, Rectangle bounds, Rectangle clip) const;
+    // Requests the parent to lay out again (a child's placement rules changed).
+    void RequestParentLayout();
+    bool LayoutSuspended() const { return layoutSuspended_ > 0; }
+
+    Rectangle bounds_;
+    Control* parent_ = nullptr;
+    std::vector<Control*> children_;  // owned; index 0 is in front
+
+private:
+    friend class ControlCollection;
+    friend class Form;
+
+    String name_;
+    String text_;
+    forms::Padding margin_{3};
+    forms::Padding padding_;
+    DockStyle dock_ = DockStyle::None;
+    bool autoSize_ = false;
+    int tabIndex_ = 0;
+    bool tabStop_ = true;
+    bool enabled_ = true;
+    bool visible_ = true;
+    int layoutSuspended_ = 0;
+    bool inLayout_ = false;
+    // Increases with every Add, so tab order can break ties by addition order.
+    unsigned long long addedSerial_ = 0;
+    Form* adopter_ = nullptr;
+};
+
+}  // namespace forms

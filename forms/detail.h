@@ -1,0 +1,50 @@
+// Internal to the toolkit: the process-wide state behind Application.
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <vector>
+
+namespace forms {
+
+class Backend;
+class Control;
+class Form;
+
+namespace detail {
+
+struct State {
+    std::vector<Form*> forms;         // every live form, owned, in creation order
+    std::vector<Form*> constructing;  // forms being built; the last adopts new controls
+    std::vector<Form*> disposed;      // disposed forms waiting to be freed
+    std::deque<std::function<void()>> posted;
+    Backend* backend = nullptr;
+    Form* active = nullptr;
+    int dispatchDepth = 0;
+    unsigned long long addSerial = 0;
+};
+
+State& state();
+
+void RegisterForm(Form* form);
+// Removes `form` from every list; called from its destructor.
+void UnregisterForm(Form* form);
+void EndConstruction(Form* form);
+// Queues a disposed form for freeing.
+void ScheduleFree(Form* form);
+void FreeDisposed();
+// Every form drops its references to `control`.
+void ForgetControl(const Control* control);
+
+template <class T>
+void Erase(std::vector<T*>& list, const T* item) {
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        if (list[i] == item) {
+            list.erase(list.begin() + static_cast<std::ptrdiff_t>(i));
+            return;
+        }
+    }
+}
+
+}  // namespace detail
+}  // namespace forms

@@ -1,0 +1,348 @@
+#include "forms/form.h"
+
+#include <algorithm>
+#include <cmath>
+#include <stdexcept>
+
+#include "forms/application.h"
+#include "forms/backend.h"
+#include "forms/button.h"
+#include "forms/detail.h"
+
+namespace forms {
+
+namespace {
+
+// Our fixed frame metrics, in pixels: the border on each side, and the caption
+// bar on top of the upper border.
+//   None                                0, caption 0
+//   FixedSingle, Fixed3D, FixedDialog   3, caption 19
+//   Sizable                             4, caption 19
+//   FixedToolWindow                     3, caption 16
+//   SizableToolWindow                   4, caption 16 (client 142 x 284 is outer 150 x 308)
+struct Frame {
+    int border;
+    int caption;
+};
+
+Frame FrameOf(FormBorderStyle style) {
+    switch (style) {
+        case FormBorderStyle::None: return {0, 0};
+        case FormBorderStyle::FixedSingle:
+        case FormBorderStyle::Fixed3D:
+        case FormBorderStyle::FixedDialog: return {3, 19};
+        case FormBorderStyle::Sizable: return {4, 19};
+        case FormBorderStyle::FixedToolWindow: return {3, 16};
+        case FormBorderStyle::SizableToolWindow: return {4, 16};
+    }
+    return {0, 0};
+}
+
+void CollectTabOrder(const Control& parent, std::vector<Control*>& out) {
+    std::vector<Control*> siblings;
+    for (int i = 0; i < parent.Controls.Count(); ++i) siblings.push_back(parent.Controls[i]);
+    std::stable_sort(siblings.begin(), siblings.end(), [&](const Control* a, const Control* b) {
+        if (a->TabIndex() != b->TabIndex()) return a->TabIndex() < b->TabIndex();
+        // Equal TabIndex: the later added comes first.
+        return parent.Controls.IndexOf(a) > parent.Controls.IndexOf(b);
+    });
+    for (Control* c : siblings) {
+        if (!c->Visible() || !c->Enabled()) continue;
+        if (c->IsSelectable() && c->TabStop()) out.push_back(c);
+        CollectTabOrder(*c, out);
+    }
+}
+
+}  // namespace
+
+Form::Form() {
+    // The Control base adopted this form into a form under construction; undo that.
+    for (Form* f : detail::state().constructing) f->Unadopt(this);
+    SetTabStop(false);
+    SetMargin(forms::Padding(0));
+    SetClientSize({300, 300});
+    detail::RegisterForm(this);
+}
+
+Form::~Form() {
+    detail::UnregisterForm(this);
+    ReleaseWindow();
+    std::vector<Control*> adopted;
+    adopted.swap(adopted_);
+    for (Control* c : adopted) {
+        c->adopter_ = nullptr;
+        delete c;
+    }
+}
+
+void Form::Adopt(Control* control) {
+    control->adopter_ = this;
+    adopted_.push_back(control);
+}
+
+void Form::Unadopt(Control* control) {
+    if (control->adopter_ != this) return;
+    control->adopter_ = nullptr;
+    detail::Erase(adopted_, control);
+}
+
+void Form::Forget(const Control* control) {
+    if (acceptButton_ == control) acceptButton_ = nullptr;
+    if (cancelButton_ == control) cancelButton_ = nullptr;
+    if (activeControl_ == control) activeControl_ = nullptr;
+}
+
+forms::Padding Form::ClientInsets() const {
+    const Frame f = FrameOf(borderStyle_);
+    return {f.border, f.border + f.caption, f.border, f.border};
+}
+
+void Form::SetMinimumSize(forms::Size size) {
+    minimumSize_ = size;
+    if (Width() < size.Width || Height() < size.Height) SetSize(Size());
+}
+
+void Form::SetFormBorderStyle(forms::FormBorderStyle style) {
+    if (borderStyle_ == style) return;
+    // The client area keeps its size; the outer size follows the new frame.
+    const forms::Size client = ClientSize();
+    borderStyle_ = style;
+    SetClientSize(client);
+}
+
+void Form::SetBoundsCore(Rectangle bounds) {
+    bounds.Width = std::max(bounds.Width, minimumSize_.Width);
+    bounds.Height = std::max(bounds.Height, minimumSize_.Height);
+    const Rectangle before = Bounds();
+    Control::SetBoundsCore(bounds);
+    if (created_ && !IsDisposed() && Bounds() != before)
+        if (Backend* b = Application::GetBackend()) b->SetWindowBounds(*this, Bounds());
+}
+
+void Form::SetText(const String& text) {
+    Control::SetText(text);
+    if (created_)
+        if (Backend* b = Application::GetBackend()) b->SetWindowText(*this, text);
+}
+
+void Form::SetAcceptButton(Button* button) { acceptButton_ = button; Invalidate(); }
+
+void Form::SetCancelButton(Button* button) {
+    cancelButton_ = button;
+    if (button && button->DialogResult() == forms::DialogResult::None)
+        button->SetDialogResult(forms::DialogResult::Cancel);
+}
+
+void Form::SetVisible(bool visible) {
+    if (IsDisposed()) {
+        if (visible) throw std::logic_error("cannot show a disposed form");
+        return;
+    }
+    if (visible && !created_) {
+        Show();
+        return;
+    }
+    if (visible_ == visible) return;
+    visible_ = visible;
+    if (Backend* b = Application::GetBackend()) b->SetWindowVisible(*this, visible);
+    if (!visible && detail::state().active == this) {
+        detail::state().active = nullptr;
+        Deactivate.Raise(*this, EventArgs());
+    }
+    MarkNeedsPaint();
+    VisibleChanged.Raise(*this, EventArgs());
+}
+
+void Form::Show() {
+    if (IsDisposed()) throw std::logic_error("cannot show a disposed form");
+    detail::EndConstruction(this);
+    if (!created_) {
+        created_ = true;
+        if (startPosition_ == FormStartPosition::CenterScreen) {
+            Rectangle screen{0, 0, 1024, 768};
+            if (Backend* b = Application::GetBackend()) screen = b->Screen();
+            SetLocation({screen.X + (screen.Width - Width()) / 2, screen.Y + (screen.Height - Height()) / 2});
+        }
+        if (Backend* b = Application::GetBackend()) {
+            b->CreateWindow(*this);
+            b->SetWindowBounds(*this, Bounds());
+            b->SetWindowText(*this, Text());
+        }
+        PerformLayout();
+        Load.Raise(*this, EventArgs());
+        if (IsDisposed()) return;
+        visible_ = true;
+        if (Backend* b = Application::GetBackend()) b->SetWindowVisible(*this, true);
+        MarkNeedsPaint();
+        VisibleChanged.Raise(*this, EventArgs());
+        if (IsDisposed()) return;
+        if (!activeControl_) SelectNextControl(nullptr, true, false);
+        Activate();
+        // Shown comes from the pump, after everything Show set off.
+        Form* self = this;
+        Application::Post([self] {
+            for (Form* f : Application::OpenForms())
+                if (f == self) self->Shown.Raise(*self, EventArgs());
+        });
+        return;
+    }
+    SetVisible(true);
+}
+
+bool Form::IsActive() const { return detail::state().active == this; }
+
+void Form::Activate() {
+    if (!visible_ || IsDisposed()) return;
+    Form* previous = detail::state().active;
+    if (previous == this) return;
+    detail::state().active = this;
+    if (Backend* b = Application::GetBackend()) b->ActivateWindow(*this);
+    MarkNeedsPaint();
+    if (previous) {
+        previous->MarkNeedsPaint();
+        previous->Deactivate.Raise(*previous, EventArgs());
+    }
+    Activated.Raise(*this, EventArgs());
+}
+
+bool Form::Focus() {
+    if (!visible_ || IsDisposed()) return false;
+    Activate();
+    return true;
+}
+
+void Form::SetActiveControl(Control* control) {
+    if (control && control->FindForm() != this) throw std::invalid_argument("the control is not on this form");
+    if (activeControl_ == control) return;
+    if (activeControl_) activeControl_->Invalidate();
+    activeControl_ = control;
+    MarkNeedsPaint();
+}
+
+std::vector<Control*> Form::TabOrder() const {
+    std::vector<Control*> order;
+    CollectTabOrder(*this, order);
+    return order;
+}
+
+bool Form::SelectNextControl(Control* from, bool forward, bool wrap) {
+    const std::vector<Control*> order = TabOrder();
+    if (order.empty()) return false;
+    const int n = static_cast<int>(order.size());
+    int at = -1;
+    for (int i = 0; i < n; ++i)
+        if (order[static_cast<std::size_t>(i)] == from) at = i;
+    int next;
+    if (at < 0) {
+        next = forward ? 0 : n - 1;
+    } else {
+        next = at + (forward ? 1 : -1);
+        if (next < 0 || next >= n) {
+            if (!wrap) return false;
+            next = (next + n) % n;
+        }
+    }
+    SetActiveControl(order[static_cast<std::size_t>(next)]);
+    return true;
+}
+
+bool Form::ProcessDialogKey(Keys keyData) {
+    const Keys code = keyData & Keys::KeyCode;
+    if (HasFlag(keyData, Keys::Control) || HasFlag(keyData, Keys::Alt)) return false;
+    switch (code) {
+        case Keys::Tab:
+            return SelectNextControl(activeControl_, !HasFlag(keyData, Keys::Shift), true);
+        case Keys::Enter: {
+            Button* target = dynamic_cast<Button*>(activeControl_);
+            if (!target) target = acceptButton_;
+            if (!target) return false;
+            target->PerformClick();
+            return true;
+        }
+        case Keys::Escape:
+            if (!cancelButton_) return false;
+            cancelButton_->PerformClick();
+            return true;
+        case Keys::Left:
+        case Keys::Up:
+        case Keys::Right:
+        case Keys::Down: {
+            // Arrows step between buttons; other controls take arrows as input keys.
+            if (!dynamic_cast<Button*>(activeControl_)) return false;
+            const bool forward = code == Keys::Right || code == Keys::Down;
+            return SelectNextControl(activeControl_, forward, true);
+        }
+        default: return false;
+    }
+}
+
+void Form::Close() { CloseWith(CloseReason::UserClosing); }
+
+void Form::CloseWith(CloseReason reason) {
+    if (IsDisposed() || closing_) return;
+    if (!created_) {
+        Dispose();
+        return;
+    }
+    closing_ = true;
+    struct Reset {
+        bool& flag;
+        ~Reset() { flag = false; }
+    } reset{closing_};
+    FormClosingEventArgs closingArgs(reason);
+    FormClosing.Raise(*this, closingArgs);
+    if (closingArgs.Cancel || IsDisposed()) return;
+    const FormClosedEventArgs closedArgs(reason);
+    FormClosed.Raise(*this, closedArgs);
+    Dispose();
+}
+
+void Form::ReleaseWindow() {
+    if (!created_) return;
+    created_ = false;
+    if (Backend* b = Application::GetBackend()) b->DestroyWindow(*this);
+}
+
+void Form::Dispose(bool disposing) {
+    if (disposing) {
+        detail::EndConstruction(this);
+        if (visible_) SetVisible(false);
+        if (detail::state().active == this) detail::state().active = nullptr;
+        ReleaseWindow();
+        for (Control* c : std::vector<Control*>(adopted_)) c->Dispose();
+        detail::ScheduleFree(this);
+    }
+    Control::Dispose(disposing);
+}
+
+void Form::OnResumeLayout() { PerformAutoScale(); }
+
+void Form::PerformAutoScale() {
+    if (autoScaleMode_ != forms::AutoScaleMode::Font) return;
+    if (autoScaleDimensions_.Width <= 0 || autoScaleDimensions_.Height <= 0) return;
+    const forms::Size font = Application::FontMetrics();
+    const SizeF current(static_cast<float>(font.Width), static_cast<float>(font.Height));
+    const SizeF factor(current.Width / autoScaleDimensions_.Width, current.Height / autoScaleDimensions_.Height);
+    autoScaleDimensions_ = current;
+    if (factor.Width == 1.0F && factor.Height == 1.0F) return;
+    // The frame stays; the client area, children, margins and paddings scale; the location does not.
+    const forms::Size client = ClientSize();
+    SuspendLayout();
+    ScaleChildren(factor);
+    SetClientSize({static_cast<int>(std::lround(client.Width * factor.Width)),
+                   static_cast<int>(std::lround(client.Height * factor.Height))});
+    ResumeLayout(true);
+}
+
+void Form::PaintForm(DisplayList& list) const {
+    list.clear();
+    // Only the client area: the backend draws frame and caption.
+    const Rectangle client{{0, 0}, ClientSize()};
+    list.push_back(MakeItem(DrawKind::Fill, client, client));
+    for (auto it = children_.rbegin(); it != children_.rend(); ++it) {
+        const Control* c = *it;
+        if (c->Visible()) c->PaintTree(list, c->Location(), client);
+    }
+}
+
+}  // namespace forms

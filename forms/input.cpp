@@ -1,0 +1,86 @@
+// Input from the window system, routed as the desktop routes it.
+#include <vector>
+
+#include "forms/application.h"
+#include "forms/backend.h"
+#include "forms/form.h"
+
+namespace forms::input {
+
+namespace {
+
+bool Live(const Form& form) { return !form.IsDisposed() && form.Visible(); }
+
+// The deepest visible, enabled control at `point` (in `parent`'s client area).
+Control* HitTest(Control& parent, Point point, Point& local) {
+    for (int i = 0; i < parent.Controls.Count(); ++i) {
+        Control* c = parent.Controls[i];  // index 0 is in front
+        if (!c->Visible() || !c->Bounds().Contains(point)) continue;
+        if (!c->Enabled()) return nullptr;
+        const Padding in = c->ClientInsets();
+        const Point inner{point.X - c->Left() - in.Left, point.Y - c->Top() - in.Top};
+        Point deeper;
+        if (Control* hit = HitTest(*c, inner, deeper)) {
+            local = deeper;
+            return hit;
+        }
+        local = inner;
+        return c;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+void Click(Form& form, Point point, Keys modifiers) {
+    DispatchScope scope;
+    if (!Live(form)) return;
+    form.Activate();
+    Point local = point;
+    Control* target = HitTest(form, point, local);
+    if (!target) target = &form;
+    target->OnMouseClick(local, modifiers);
+}
+
+void KeyDown(Form& form, Keys keyData) {
+    DispatchScope scope;
+    if (!Live(form)) return;
+    Control* target = form.ActiveControl();
+    if (!target) target = &form;
+    // 1. Dialog keys (Enter, Esc, Tab, arrows on a button) go to the form unless
+    //    the control takes them as input; a key the form uses goes no further.
+    if (!target->IsInputKey(keyData) && form.ProcessDialogKey(keyData)) return;
+    if (form.IsDisposed()) return;
+    // 2. With KeyPreview the form's handlers see the key before the control.
+    KeyEventArgs e(keyData);
+    if (target != &form && form.KeyPreview()) {
+        form.KeyDown.Raise(form, e);
+        if (e.Handled || form.IsDisposed() || target->IsDisposed()) return;
+        // The form's handler may have moved the focus; the key stays with its target.
+    }
+    target->ProcessKeyDown(e);
+}
+
+void MoveWindow(Form& form, Point location) {
+    DispatchScope scope;
+    if (form.IsDisposed()) return;
+    form.SetLocation(location);
+}
+
+void ResizeWindow(Form& form, Size outer) {
+    DispatchScope scope;
+    if (form.IsDisposed()) return;
+    form.SetSize(outer);
+}
+
+void CloseWindow(Form& form) {
+    DispatchScope scope;
+    form.CloseWith(CloseReason::UserClosing);
+}
+
+void ActivateWindow(Form& form) {
+    DispatchScope scope;
+    form.Activate();
+}
+
+}  // namespace forms::input

@@ -1,0 +1,321 @@
+#include "forms/list_box.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+#include "forms/application.h"
+#include "forms/form.h"
+
+namespace forms {
+
+// ---- ObjectCollection ----
+
+int ObjectCollection::Add(String text) {
+    ListBox& box = *owner_;
+    box.lines_.push_back({std::move(text), false});
+    box.Changed(false);
+    return Count() - 1;
+}
+
+void ObjectCollection::Insert(int index, String text) {
+    ListBox& box = *owner_;
+    if (index < 0 || index > Count()) throw std::out_of_range("line index out of range");
+    const bool wasEmpty = box.lines_.empty();
+    box.lines_.insert(box.lines_.begin() + index, {std::move(text), false});
+    if (!wasEmpty && index <= box.caret_) ++box.caret_;
+    box.Changed(false);
+}
+
+void ObjectCollection::RemoveAt(int index) {
+    ListBox& box = *owner_;
+    box.CheckIndex(index);
+    const bool wasSelected = box.lines_[static_cast<std::size_t>(index)].selected;
+    if (wasSelected) --box.selectedCount_;
+    box.lines_.erase(box.lines_.begin() + index);
+    const int count = Count();
+    box.caret_ = std::clamp(box.caret_, 0, std::max(0, count - 1));
+    if (box.anchor_ >= count) box.anchor_ = count - 1;
+    box.ClampTop();
+    box.Changed(wasSelected);
+}
+
+void ObjectCollection::Clear() {
+    ListBox& box = *owner_;
+    const bool hadSelection = box.selectedCount_ > 0;
+    box.lines_.clear();
+    box.lines_.shrink_to_fit();
+    box.selectedCount_ = 0;
+    box.caret_ = 0;
+    box.anchor_ = -1;
+    box.top_ = 0;
+    box.Changed(hadSelection);
+}
+
+int ObjectCollection::Count() const { return static_cast<int>(owner_->lines_.size()); }
+
+const String& ObjectCollection::operator[](int index) const {
+    owner_->CheckIndex(index);
+    return owner_->lines_[static_cast<std::size_t>(index)].text;
+}
+
+void ObjectCollection::Reserve(int count) { owner_->lines_.reserve(static_cast<std::size_t>(std::max(0, count))); }
+
+// ---- ListBox ----
+
+ListBox::ListBox() { SetSize({120, 96}); }
+
+void ListBox::CheckIndex(int index) const {
+    if (index < 0 || static_cast<std::size_t>(index) >= lines_.size())
+        throw std::out_of_range("line index out of range");
+}
+
+void ListBox::Changed(bool selection) {
+    if (updating_ == 0) Invalidate();
+    if (selection) SelectedIndexChanged.Raise(*this, EventArgs());
+}
+
+void ListBox::EndUpdate() {
+    if (updating_ > 0 && --updating_ == 0) Invalidate();
+}
+
+void ListBox::SetSelectionMode(forms::SelectionMode mode) {
+    if (selectionMode_ == mode) return;
+    selectionMode_ = mode;
+    ClearSelected();
+}
+
+void ListBox::SetIntegralHeight(bool value) {
+    if (integralHeight_ == value) return;
+    integralHeight_ = value;
+    RequestParentLayout();
+}
+
+void ListBox::SetBoundsCore(Rectangle bounds) {
+    if (integralHeight_) {
+        const int inset = ClientInsets().Vertical();
+        const int lines = std::max(1, (bounds.Height - inset) / ItemHeight());
+        bounds.Height = std::min(bounds.Height, lines * ItemHeight() + inset);
+    }
+    Control::SetBoundsCore(bounds);
+    ClampTop();
+}
+
+int ListBox::ItemHeight() const { return Application::FontMetrics().Height; }
+
+int ListBox::PageSize() const { return std::max(1, ClientSize().Height / ItemHeight()); }
+
+std::vector<int> ListBox::SelectedIndices() const {
+    std::vector<int> out;
+    out.reserve(static_cast<std::size_t>(selectedCount_));
+    for (std::size_t i = 0; i < lines_.size() && out.size() < static_cast<std::size_t>(selectedCount_); ++i)
+        if (lines_[i].selected) out.push_back(static_cast<int>(i));
+    return out;
+}
+
+int ListBox::SelectedIndex() const {
+    if (selectedCount_ == 0) return -1;
+    for (std::size_t i = 0; i < lines_.size(); ++i)
+        if (lines_[i].selected) return static_cast<int>(i);
+    return -1;
+}
+
+bool ListBox::GetSelected(int index) const {
+    CheckIndex(index);
+    return lines_[static_cast<std::size_t>(index)].selected;
+}
+
+void ListBox::SetFlag(Line& line, bool value) {
+    if (line.selected == value) return;
+    line.selected = value;
+    selectedCount_ += value ? 1 : -1;
+}
+
+void ListBox::SetSelected(int index, bool value) {
+    CheckIndex(index);
+    if (selectionMode_ == forms::SelectionMode::None) throw std::logic_error("the list has no selection");
+    if (value && selectionMode_ == forms::SelectionMode::One) ClearSelected();
+    SetFlag(lines_[static_cast<std::size_t>(index)], value);
+    if (value) anchor_ = index;
+    Changed(true);
+}
+
+void ListBox::ClearFlags() {
+    if (selectedCount_ == 0) return;
+    for (Line& line : lines_) line.selected = false;
+    selectedCount_ = 0;
+}
+
+void ListBox::ClearSelected() {
+    if (selectedCount_ == 0) return;
+    ClearFlags();
+    Changed(true);
+}
+
+void ListBox::SelectRange(int from, int to, bool keep) {
+    if (from > to) std::swap(from, to);
+    if (!keep) ClearFlags();
+    for (int i = std::max(0, from); i <= to && i < static_cast<int>(lines_.size()); ++i)
+        SetFlag(lines_[static_cast<std::size_t>(i)], true);
+}
+
+void ListBox::ClampTop() {
+    const int maxTop = std::max(0, static_cast<int>(lines_.size()) - PageSize());
+    top_ = std::clamp(top_, 0, maxTop);
+}
+
+void ListBox::SetTopIndex(int index) {
+    top_ = index;
+    ClampTop();
+    Invalidate();
+}
+
+void ListBox::ScrollIntoView(int index) {
+    if (lines_.empty()) return;
+    const int page = PageSize();
+    if (index < top_) top_ = index;
+    else if (index >= top_ + page) top_ = index - page + 1;
+    ClampTop();
+    Invalidate();
+}
+
+Rectangle ListBox::GetItemRectangle(int index) const {
+    const int h = ItemHeight();
+    return {0, (index - top_) * h, ClientSize().Width, h};
+}
+
+int ListBox::IndexFromPoint(Point point) const {
+    if (point.Y < 0) return -1;
+    const long long index = top_ + point.Y / ItemHeight();
+    return index < static_cast<long long>(lines_.size()) ? static_cast<int>(index) : -1;
+}
+
+void ListBox::OnMouseClick(Point point, Keys modifiers) {
+    Focus();
+    const int i = IndexFromPoint(point);
+    if (i >= 0 && selectionMode_ != forms::SelectionMode::None) {
+        const bool shift = HasFlag(modifiers, Keys::Shift);
+        const bool control = HasFlag(modifiers, Keys::Control);
+        Line& line = lines_[static_cast<std::size_t>(i)];
+        switch (selectionMode_) {
+            case forms::SelectionMode::One:
+                SelectRange(i, i, false);
+                anchor_ = caret_ = i;
+                break;
+            case forms::SelectionMode::MultiSimple:
+                SetFlag(line, !line.selected);
+                anchor_ = caret_ = i;
+                break;
+            case forms::SelectionMode::MultiExtended:
+                if (shift) {
+                    caret_ = i;
+                    if (anchor_ >= 0) SelectRange(anchor_, i, control);
+                    else if (!control) ClearFlags();
+                } else if (control) {
+                    anchor_ = caret_ = i;
+                    SetFlag(line, !line.selected);
+                } else {
+                    anchor_ = caret_ = i;
+                    SelectRange(i, i, false);
+                }
+                break;
+            case forms::SelectionMode::None: break;
+        }
+        ScrollIntoView(caret_);
+        Changed(true);
+    }
+    OnClick();
+}
+
+bool ListBox::IsInputKey(Keys keyData) const {
+    switch (keyData & Keys::KeyCode) {
+        case Keys::Up:
+        case Keys::Down:
+        case Keys::Left:
+        case Keys::Right:
+        case Keys::PageUp:
+        case Keys::PageDown:
+        case Keys::Home:
+        case Keys::End: return true;
+        default: return false;
+    }
+}
+
+void ListBox::MoveCaret(int caret, bool extend) {
+    const int last = static_cast<int>(lines_.size()) - 1;
+    caret = std::clamp(caret, 0, last);
+    switch (selectionMode_) {
+        case forms::SelectionMode::None: caret_ = caret; break;
+        case forms::SelectionMode::MultiSimple: caret_ = caret; break;  // the caret moves, Space would toggle
+        case forms::SelectionMode::One:
+            caret_ = anchor_ = caret;
+            SelectRange(caret, caret, false);
+            break;
+        case forms::SelectionMode::MultiExtended:
+            if (!extend || anchor_ < 0) anchor_ = extend ? caret_ : caret;
+            caret_ = caret;
+            SelectRange(anchor_, caret_, false);
+            break;
+    }
+    ScrollIntoView(caret_);
+    Changed(selectionMode_ != forms::SelectionMode::None && selectionMode_ != forms::SelectionMode::MultiSimple);
+}
+
+void ListBox::OnKeyDownDefault(KeyEventArgs& e) {
+    if (lines_.empty()) return;
+    // A one-line page would make Page Up/Down stand still; they move at least one line.
+    const int step = std::max(1, PageSize() - 1);
+    int caret;
+    switch (e.KeyCode) {
+        case Keys::Up:
+        case Keys::Left: caret = caret_ - 1; break;
+        case Keys::Down:
+        case Keys::Right: caret = caret_ + 1; break;
+        case Keys::PageUp: caret = caret_ - step; break;
+        case Keys::PageDown: caret = caret_ + step; break;
+        case Keys::Home: caret = 0; break;
+        case Keys::End: caret = static_cast<int>(lines_.size()) - 1; break;
+        case Keys::Space:
+            if (selectionMode_ == forms::SelectionMode::MultiSimple) {
+                SetFlag(lines_[static_cast<std::size_t>(caret_)], !lines_[static_cast<std::size_t>(caret_)].selected);
+                Changed(true);
+                e.Handled = true;
+            }
+            return;
+        default: return;
+    }
+    e.Handled = true;
+    MoveCaret(caret, e.Shift);
+}
+
+void ListBox::OnPaint(DisplayList& list, Point origin, Rectangle clip) const {
+    const Rectangle box{origin, Size()};
+    DisplayItem back = MakeItem(DrawKind::Fill, box, clip);
+    back.color = ColorRole::Window;
+    list.push_back(std::move(back));
+    list.push_back(MakeItem(DrawKind::Frame, box, clip));
+    const forms::Padding in = ClientInsets();
+    const Rectangle client{origin.X + in.Left, origin.Y + in.Top, ClientSize().Width, ClientSize().Height};
+    const Rectangle inner = Rectangle::Intersect(clip, client);
+    const int h = ItemHeight();
+    // Only the lines in view: the last may be cut by the bottom edge.
+    const int visible = (client.Height + h - 1) / h;
+    const int end = std::min(static_cast<int>(lines_.size()), top_ + visible);
+    const bool focused = Focused();
+    for (int i = top_; i < end; ++i) {
+        const Line& line = lines_[static_cast<std::size_t>(i)];
+        const Rectangle row{client.X, client.Y + (i - top_) * h, client.Width, h};
+        if (line.selected) {
+            DisplayItem mark = MakeItem(DrawKind::Selection, row, inner);
+            mark.color = ColorRole::Highlight;
+            list.push_back(std::move(mark));
+        }
+        // Text sits 4 pixels in from the line's left edge.
+        DisplayItem text = MakeItem(DrawKind::Text, {row.X + 4, row.Y, row.Width - 4, h}, inner);
+        text.text = line.text;
+        text.color = line.selected ? ColorRole::HighlightText : ColorRole::WindowText;
+        list.push_back(std::move(text));
+        if (focused && i == caret_) list.push_back(MakeItem(DrawKind::Focus, row, inner));
+    }
+}
+
+}  // namespace forms

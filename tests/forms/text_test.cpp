@@ -1,0 +1,133 @@
+#include "forms/text.h"
+
+#include <gtest/gtest.h>
+#include <unicode/ustring.h>
+
+#include <cstdint>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Bytes = std::vector<unsigned char>;
+constexpr char16_t R = 0xFFFD;
+
+forms::String decode(const Bytes& b) { return forms::decode_utf8(b.data(), b.size()); }
+
+// ICU's converter with U+FFFD substitution, given an explicit length.
+forms::String icu_decode(const Bytes& b) {
+    std::u16string out(b.size() + 1, u'\0');
+    int32_t length = 0;
+    UErrorCode status = U_ZERO_ERROR;
+    u_strFromUTF8WithSub(reinterpret_cast<UChar*>(out.data()), static_cast<int32_t>(out.size()), &length,
+                         reinterpret_cast<const char*>(b.data()), static_cast<int32_t>(b.size()), 0xFFFD,
+                         nullptr, &status);
+    EXPECT_TRUE(U_SUCCESS(status)) << u_errorName(status);
+    out.resize(static_cast<std::size_t>(length));
+    return out;
+}
+
+struct Case {
+    Bytes in;
+    std::u16string out;
+};
+
+std::u16string reps(int n) { return std::u16string(static_cast<std::size_t>(n), R); }
+
+TEST(DecodeUtf8, MatchesTheMaximalSubpartTable) {
+    const std::vector<Case> cases = {
+        {{0xC3, 0xA9}, u"\u00E9"},
+        {{0xFF}, reps(1)},
+        {{0xED, 0xA0, 0x80}, reps(3)},
+        {{0xED, 0xA0, 0x80, 0xED, 0xB0, 0x80}, reps(6)},
+        {{0xED, 0x9F, 0xBF}, u"\uD7FF"},
+        {{0xC0, 0x80}, reps(2)},
+        {{0xC1, 0xBF}, reps(2)},
+        {{0xE0, 0x80, 0x80}, reps(3)},
+        {{0xE0, 0x9F, 0xBF}, reps(3)},
+        {{0xF0, 0x80, 0x80, 0x80}, reps(4)},
+        {{0xF0, 0x8F, 0xBF, 0xBF}, reps(4)},
+        {{0xF8, 0x88, 0x80, 0x80, 0x80}, reps(5)},
+        {{0xFC, 0x84, 0x80, 0x80, 0x80, 0x80}, reps(6)},
+        {{0xF4, 0x90, 0x80, 0x80}, reps(4)},
+        {{0xF4, 0x8F, 0xBF, 0xBF}, std::u16string{0xDBFF, 0xDFFF}},
+        {{0xF0, 0x9F, 0x98}, reps(1)},
+        {{0xE2, 0x82, 0x41}, std::u16string{R, u'A'}},
+        {{0xF0, 0x8E}, reps(2)},
+        {{0xEF, 0xBF, 0xBF}, std::u16string{0xFFFF}},
+        {{0x61, 0xF1, 0x80, 0x80, 0xE1, 0x80, 0xC2, 0x62, 0x80, 0x63, 0x80, 0xBF, 0x64},
+         std::u16string{u'a', R, R, R, u'b', R, u'c', R, R, u'd'}},
+        {{0xC0, 0xAF, 0xE0, 0x80, 0xBF, 0xF0, 0x81, 0x82, 0x41}, reps(8) + u"A"},
+        {{0xF4, 0x91, 0x92, 0x93, 0xFF, 0x41, 0x80, 0xBF, 0x42}, reps(5) + u"A" + reps(2) + u"B"},
+        {{0xE1, 0x80, 0xE2, 0xF0, 0x91, 0x92, 0xF1, 0xBF, 0x41}, reps(4) + u"A"},
+        // Boundaries of each row of the well-formed table.
+        {{0x00, 0x7F}, std::u16string{0x0000, 0x007F}},
+        {{0xC2, 0x80, 0xDF, 0xBF}, std::u16string{0x0080, 0x07FF}},
+        {{0xE0, 0xA0, 0x80}, std::u16string{0x0800}},
+        {{0xEE, 0x80, 0x80}, std::u16string{0xE000}},
+        {{0xF0, 0x90, 0x80, 0x80}, std::u16string{0xD800, 0xDC00}},
+        {{0xF3, 0xBF, 0xBF, 0xBF}, std::u16string{0xDBBF, 0xDFFF}},
+        {{0xF5, 0x80, 0x80, 0x80}, reps(4)},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(decode(c.in), c.out) << "case of " << c.in.size() << " bytes starting "
+                                       << int(c.in.empty() ? 0 : c.in[0]);
+        EXPECT_EQ(icu_decode(c.in), c.out) << "the table disagrees with ICU";
+    }
+}
+
+TEST(DecodeUtf8, EmptyAndNullInputGiveEmptyText) {
+    EXPECT_EQ(forms::decode_utf8(nullptr, 0), u"");
+    const char one = 'x';
+    EXPECT_EQ(forms::decode_utf8(&one, 0), u"");
+}
+
+TEST(DecodeUtf8, StopsAtCountEvenInsideASequence) {
+    // A truncated sequence at the very end must not look at the byte past it.
+    const unsigned char buffer[] = {0x41, 0xE2, 0x82, 0xAC};
+    EXPECT_EQ(forms::decode_utf8(buffer, 3), (std::u16string{u'A', R}));
+    EXPECT_EQ(forms::decode_utf8(buffer, 4), u"A\u20AC");
+}
+
+// Random strings biased toward the interesting bytes: continuations, leads and
+// the boundary values of the table.
+Bytes random_bytes(std::mt19937& rng) {
+    static const unsigned char interesting[] = {0x00, 0x41, 0x7F, 0x80, 0x8F, 0x90, 0x9F, 0xA0, 0xBF, 0xC0,
+                                                0xC1, 0xC2, 0xDF, 0xE0, 0xE1, 0xEC, 0xED, 0xEE, 0xEF, 0xF0,
+                                                0xF1, 0xF3, 0xF4, 0xF5, 0xF8, 0xFC, 0xFE, 0xFF};
+    std::uniform_int_distribution<int> length(0, 24);
+    std::uniform_int_distribution<int> pick(0, 3);
+    std::uniform_int_distribution<int> any(0, 255);
+    std::uniform_int_distribution<int> cont(0x80, 0xBF);
+    std::uniform_int_distribution<int> which(0, sizeof interesting - 1);
+    Bytes b(static_cast<std::size_t>(length(rng)));
+    for (auto& x : b) {
+        switch (pick(rng)) {
+            case 0: x = static_cast<unsigned char>(any(rng)); break;
+            case 1: x = static_cast<unsigned char>(cont(rng)); break;
+            default: x = interesting[which(rng)]; break;
+        }
+    }
+    return b;
+}
+
+TEST(DecodeUtf8, AgreesWithIcuOnRandomBytes) {
+    std::mt19937 rng(20240611);
+    for (int n = 0; n < 200000; ++n) {
+        const Bytes b = random_bytes(rng);
+        const auto ours = decode(b);
+        ASSERT_EQ(ours, icu_decode(b)) << "iteration " << n;
+        ASSERT_LE(ours.size(), b.size());
+    }
+}
+
+TEST(ToUtf8, RoundTripsWellFormedTextAndReplacesLoneSurrogates) {
+    const std::string text = "a\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80\xEF\xBF\xBF";
+    EXPECT_EQ(forms::to_utf8(forms::from_utf8(text)), text);
+    EXPECT_EQ(forms::to_utf8(std::u16string{0xD800, u'x'}), "\xEF\xBF\xBDx");
+    EXPECT_EQ(forms::to_utf8(std::u16string{0xDC00}), "\xEF\xBF\xBD");
+    EXPECT_EQ(forms::to_utf8(std::u16string{0xDBFF, 0xDFFF}), "\xF4\x8F\xBF\xBF");
+}
+
+}  // namespace

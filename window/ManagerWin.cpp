@@ -1,0 +1,155 @@
+#include "window/ManagerWin.h"
+
+#include "boundary/service_api.h"
+#include "config/window_geometry.h"
+#include "integration/playlist_manager.h"
+#include "integration/clear_queue.h"
+#include "support/array.h"
+#include "support/bit_array.h"
+#include "support/convert_utf8.h"
+#include "support/list.h"
+
+bool ManagerWin::instanceExists = false;
+ManagerWin* ManagerWin::instance = nullptr;
+
+void ManagerWin::show() {
+    if (!instanceExists) instance = new ManagerWin();
+    instance->Show();
+    instance->Focus();
+}
+
+ManagerWin::ManagerWin() {
+    instanceExists = true;
+    try {
+        InitializeComponent();
+        // Values that are not positive were never a real window's: keep the
+        // designed place and size then. The window is not visible yet, so these
+        // changes save nothing.
+        const auto size = cfgMainWindowSize.m_coords;
+        if (size.x > 0 && size.y > 0) SetSize(forms::Size(size.x, size.y));
+        const auto position = cfgMainWindowPosition.m_coords;
+        if (position.x > 0 && position.y > 0) SetLocation(forms::Point(position.x, position.y));
+        reloadQueue();
+    } catch (...) {
+        forms::Component::Dispose();
+        throw;
+    }
+}
+
+void ManagerWin::Dispose(bool disposing) {
+    saveGeometry();
+    instanceExists = false;
+    if (disposing && components != nullptr) static_cast<forms::Component*>(components)->Dispose();
+    forms::Form::Dispose(disposing);
+}
+
+void ManagerWin::saveGeometry() {
+    cfgMainWindowSize.m_coords = {Width(), Height()};
+    cfgMainWindowPosition.m_coords = {Left(), Top()};
+}
+
+void ManagerWin::ManagerWin_ShapeChanged(forms::Object&, const forms::EventArgs&) {
+    if (Visible()) saveGeometry();
+}
+
+void ManagerWin::onQueueChanged(t_change_origin changeOrigin) {
+    switch (changeOrigin) {
+        case playback_queue_callback::origin_entries_added:
+            reloadQueue(pfc::infinite_size);
+            break;
+        case playback_queue_callback::origin_entries_removed:
+            reloadQueue();
+            break;
+        case playback_queue_callback::origin_head_taken:
+            if (queueList->Items.Count() > 0) queueList->Items.RemoveAt(0);
+            break;
+        default:
+            break;
+    }
+}
+
+void ManagerWin::reloadQueue() { reloadQueue(0); }
+
+namespace {
+
+// One line for a queue entry: the first ARTIST, " - ", the first TITLE. A
+// missing field, a track whose information the host cannot give, or an entry
+// without a track shows as an empty part; the entry still gets its line.
+forms::String line_for(const t_playback_queue_item& p_entry) {
+    metadb_handle* track = p_entry.m_handle.get_ptr();
+    if (track == nullptr) return u" - ";
+    track->lock_info();
+    // The lock is held while the line is built and let go on every path.
+    struct unlock_on_exit {
+        metadb_handle* m_track;
+        ~unlock_on_exit() { m_track->unlock_info(); }
+    } unlock{track};
+    const file_info* info = nullptr;
+    const char* artist = nullptr;
+    const char* title = nullptr;
+    if (track->peek_info(info) && info != nullptr) {
+        artist = info->meta_get_ex("ARTIST", pfc::infinite_size, 0);
+        title = info->meta_get_ex("TITLE", pfc::infinite_size, 0);
+    }
+    return convertUTF8toUTF16(artist) + u" - " + convertUTF8toUTF16(title);
+}
+
+}  // namespace
+
+void ManagerWin::reloadQueue(t_uint32 startingindex) {
+    static_api_ptr_t<playlist_manager> api;
+    pfc::list_t<t_playback_queue_item, pfc::alloc_fast> queue;
+    api->read_queue_contents(queue);
+
+    auto& lines = queueList->Items;
+    if (startingindex == 0) {
+        lines.Clear();
+    } else {
+        while (static_cast<t_uint32>(lines.Count()) > startingindex) lines.RemoveAt(static_cast<int>(startingindex));
+    }
+    if (startingindex > static_cast<t_uint32>(lines.Count())) startingindex = static_cast<t_uint32>(lines.Count());
+
+    // The line is built and appended while its track is locked.
+    for (t_uint32 i = startingindex; i < queue.get_count(); ++i) lines.Add(line_for(queue[i]));
+}
+
+void ManagerWin::removeButton_Click(forms::Object&, const forms::EventArgs&) {
+    const std::vector<int> selected = queueList->SelectedIndices();
+    if (selected.empty()) return;
+    int p = selected.front();
+
+    static_api_ptr_t<playlist_manager> api;
+    {
+        const auto count = static_cast<t_size>(queueList->Items.Count());
+        pfc::array_t<bool> marks;
+        marks.set_size(count);
+        for (t_size i = 0; i < count; ++i) marks[i] = false;
+        for (int index : selected) marks[static_cast<t_size>(index)] = true;
+        // Line positions are queue positions: the lines mirror the queue.
+        api->remove_queue_entries(bit_array_table_t<bool>(marks.get_ptr(), count, false));
+    }
+
+    // The host has usually reported the removal by now and the lines have been
+    // rebuilt: select the line that took the first deleted one's place.
+    const int remaining = queueList->Items.Count();
+    if (p >= remaining) p = remaining - 1;
+    if (p >= 0) queueList->SetSelected(p, true);
+}
+
+void ManagerWin::clearButton_Click(forms::Object&, const forms::EventArgs&) { g_clear_queue(); }
+
+void ManagerWin::closeButton_Click(forms::Object&, const forms::EventArgs&) { Close(); }
+
+void ManagerWin::ManagerWin_KeyDown(forms::Object& sender, forms::KeyEventArgs& e) {
+    switch (e.KeyCode) {
+        case forms::Keys::Delete:
+            removeButton_Click(sender, e);
+            break;
+        case forms::Keys::Escape:
+        case forms::Keys::Enter:
+            Close();
+            break;
+        default:
+            break;
+    }
+}
