@@ -1,4 +1,5 @@
 #include "boundary/globals.h"
+#include "config/cfg_var.h"
 
 bool g_services_available = false;
 
@@ -8,9 +9,13 @@ foobar2000_client::pservice_factory_base foobar2000_client_impl::get_service_lis
     return service_factory_base::__internal__list;
 }
 
-void foobar2000_client_impl::get_config(foobar2000_io::stream_writer*, foobar2000_io::abort_callback&) {}
+void foobar2000_client_impl::get_config(foobar2000_io::stream_writer* p_stream, foobar2000_io::abort_callback& p_abort) {
+    cfg_var::config_write_file(p_stream, p_abort);
+}
 
-void foobar2000_client_impl::set_config(foobar2000_io::stream_reader*, foobar2000_io::abort_callback&) {}
+void foobar2000_client_impl::set_config(foobar2000_io::stream_reader* p_stream, foobar2000_io::abort_callback& p_abort) {
+    cfg_var::config_read_file(p_stream, p_abort);
+}
 
 // A missing name is stored as the empty text rather than read through.
 void foobar2000_client_impl::set_library_path(const char*, const char* name) { g_name = name != nullptr ? name : ""; }

@@ -18,7 +18,10 @@ public:
                               t_size p_index) override;
     t_size host_get_instance_count(service_class_handle p_class) override;
     void host_reserved() override {}
-    bool host_gate_check() override { return m_gate; }
+    bool host_gate_check() override {
+        ++m_calls.gate_check;
+        return m_gate;
+    }
 
     // Whether commands may act now; yes unless told otherwise.
     void set_gate(bool p_open) { m_gate = p_open; }

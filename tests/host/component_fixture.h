@@ -18,8 +18,20 @@ protected:
         app.shutdown();
         // Each test starts from a freshly loaded library with its statics as at load.
         EXPECT_EQ(dlopen(SORVALE_COMPONENT, RTLD_NOW | RTLD_NOLOAD), nullptr) << "the library stayed loaded";
+        expect_host_balanced(app);
     }
 
+public:
+    // Every track reference taken is back, except the one each queue entry
+    // holds; every lock is undone; only the registry holds the queue.
+    static void expect_host_balanced(host::application& p_app) {
+        EXPECT_EQ(p_app.tracks().live_references(), static_cast<t_int32>(p_app.queue().size()));
+        EXPECT_EQ(p_app.tracks().locks_held(), 0);
+        EXPECT_EQ(p_app.tracks().misuses(), 0u);
+        EXPECT_EQ(p_app.queue().references(), 1);
+    }
+
+protected:
     template <typename T>
     T* service() {
         for (const auto& factory : component->factories()) {

@@ -1,0 +1,141 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <dlfcn.h>
+
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+#include "config/window_geometry.h"
+#include "forms/application.h"
+#include "forms/automation.h"
+#include "forms/button.h"
+#include "forms/form.h"
+#include "forms/list_box.h"
+#include "forms/table_layout_panel.h"
+#include "host/application.h"
+#include "host/memory_streams.h"
+#include "integration/initquit.h"
+#include "integration/mainmenu_commands.h"
+#include "integration/playback_queue_callback.h"
+
+// A host object that counts its references, to hand to execute as the callback.
+class counted_callback : public service_base {
+    SORVALE_INTERFACE(counted_callback)
+    t_int32 service_add_ref() noexcept override { return ++count; }
+    t_int32 service_release() noexcept override { return --count; }
+    t_int32 count = 0;
+};
+inline const GUID counted_callback::class_guid = {0x7D1F0A52, 0x44C2, 0x4E0B, {0x8A, 0x10, 0x3C, 0x5E, 0x21, 0x9B, 0x6F, 0x04}};
+
+// The host with the real component loaded, and the queue window at hand.
+// Every test ends with no track reference, track lock or host-service
+// reference left over by the component.
+class QueueWindow : public ::testing::Test {
+protected:
+    void SetUp() override {
+        component = &app.load_component(SORVALE_COMPONENT);
+        baseline_queue_references = app.queue().references();
+    }
+
+    void TearDown() override {
+        forms::Application::Collect();
+        EXPECT_EQ(app.queue().references(), baseline_queue_references) << "playlist_manager references left";
+        EXPECT_EQ(app.tracks().live_references(), static_cast<t_int32>(app.queue().size()))
+            << "track references other than the queue's own";
+        EXPECT_EQ(app.tracks().locks_held(), 0);
+        EXPECT_EQ(app.tracks().misuses(), 0u);
+        EXPECT_EQ(callback.count, 0) << "the menu's callback reference was not released";
+        app.shutdown();
+        EXPECT_EQ(forms::Application::LiveFormCount(), 0);
+        EXPECT_EQ(dlopen(SORVALE_COMPONENT, RTLD_NOW | RTLD_NOLOAD), nullptr) << "the library stayed loaded";
+    }
+
+    template <typename T>
+    T* service() {
+        for (const auto& factory : component->factories()) {
+            if (factory.class_guid == T::class_guid) return static_cast<T*>(factory.service.get_ptr());
+        }
+        ADD_FAILURE() << "no service " << pfc::print_guid(T::class_guid);
+        return nullptr;
+    }
+
+    // View > Sorvale, as the host runs it.
+    void execute(t_uint32 p_index = 0) { service<mainmenu_commands>()->execute(p_index, &callback); }
+
+    void enqueue(std::initializer_list<t_size> p_tracks) {
+        std::vector<t_playback_queue_item> items;
+        for (t_size index : p_tracks) items.push_back(app.tracks().queue_item(index));
+        app.queue().add(items);
+    }
+    void enqueue_range(t_size p_first, t_size p_count) {
+        std::vector<t_playback_queue_item> items;
+        for (t_size i = 0; i < p_count; ++i) items.push_back(app.tracks().queue_item(p_first + i));
+        app.queue().add(items);
+    }
+
+    static forms::Form* window() { return forms::automation::FindForm(u"ManagerWin"); }
+    static forms::ListBox& list() { return forms::automation::Get<forms::ListBox>(*window(), u"queueList"); }
+    static forms::Button& button(std::u16string_view p_name) {
+        return forms::automation::Get<forms::Button>(*window(), p_name);
+    }
+    static std::vector<std::string> lines() {
+        std::vector<std::string> out;
+        for (const auto& line : forms::automation::InspectList(list()).lines) out.push_back(forms::to_utf8(line));
+        return out;
+    }
+    static std::vector<int> selection() { return forms::automation::InspectList(list()).selected; }
+    // The text the host itself would show for library track p_index.
+    std::string expected_line(t_size p_index);
+
+    // The two geometry pairs as the component would save them now.
+    struct saved_geometry {
+        cfgCoordinates::coords position;
+        cfgCoordinates::coords size;
+    };
+    saved_geometry saved() {
+        host::memory_writer writer;
+        host::no_abort abort;
+        component->client().get_config(&writer, abort);
+        const auto& bytes = writer.data();
+        EXPECT_EQ(bytes.size(), 56u);
+        auto at = [&](std::size_t offset) {
+            t_uint32 v = 0;
+            for (int i = 0; i < 4; ++i) v |= static_cast<t_uint32>(bytes.at(offset + i)) << (8 * i);
+            return static_cast<t_int32>(v);
+        };
+        return {{at(20), at(24)}, {at(48), at(52)}};
+    }
+
+    // Restores the component's geometry variables as a host would from a saved stream.
+    void restore(cfgCoordinates::coords p_position, cfgCoordinates::coords p_size) {
+        std::vector<unsigned char> bytes;
+        auto put_record = [&](const GUID& p_guid, cfgCoordinates::coords p_value) {
+            const auto* raw = reinterpret_cast<const unsigned char*>(&p_guid);
+            bytes.insert(bytes.end(), raw, raw + 16);
+            for (t_uint32 v : {8u, static_cast<t_uint32>(p_value.x), static_cast<t_uint32>(p_value.y)}) {
+                for (int i = 0; i < 4; ++i) bytes.push_back(static_cast<unsigned char>(v >> (8 * i)));
+            }
+        };
+        put_record(guid_cfgMainWindowPosition, p_position);
+        put_record(guid_cfgMainWindowSize, p_size);
+        host::memory_reader reader(bytes);
+        host::no_abort abort;
+        component->client().set_config(&reader, abort);
+    }
+
+    host::application app{[](const std::string&) {}};
+    host::component_library* component = nullptr;
+    counted_callback callback;
+    t_int32 baseline_queue_references = 0;
+};
+
+inline std::string QueueWindow::expected_line(t_size p_index) {
+    const auto& info = app.tracks().at(p_index).info();
+    if (!app.tracks().at(p_index).readable()) return " - ";
+    const char* artist = info.meta_get_ex("ARTIST", pfc::infinite_size, 0);
+    const char* title = info.meta_get_ex("TITLE", pfc::infinite_size, 0);
+    return std::string(artist ? artist : "") + " - " + (title ? title : "");
+}
