@@ -65,19 +65,27 @@ TEST_F(QueueWindow, OpeningWithAFreshConfigurationSavesTheDesignedGeometryOnClos
     EXPECT_EQ(geometry.size.y, 308);
 }
 
+namespace {
+
+// Runs View > Sorvale of the loaded component and answers the window.
+forms::Form* open_from_menu(host::component_library& p_component) {
+    for (const auto& factory : p_component.factories()) {
+        if (factory.class_guid == mainmenu_commands::class_guid) {
+            static_cast<mainmenu_commands*>(factory.service.get_ptr())->execute(0, nullptr);
+        }
+    }
+    return automation::FindForm(u"ManagerWin");
+}
+
+}  // namespace
+
 TEST(QueueWindowRestart, GeometrySurvivesARestartThroughTheConfigurationFile) {
     const auto folder = std::filesystem::temp_directory_path() / ("sorvale-window-" + std::to_string(::getpid()));
     std::filesystem::remove_all(folder);
     {
         host::application app{[](const std::string&) {}};
         app.use_config_folder(folder);
-        auto& component = app.load_component(SORVALE_COMPONENT);
-        for (const auto& factory : component.factories()) {
-            if (factory.class_guid == mainmenu_commands::class_guid) {
-                static_cast<mainmenu_commands*>(factory.service.get_ptr())->execute(0, nullptr);
-            }
-        }
-        auto* form = automation::FindForm(u"ManagerWin");
+        auto* form = open_from_menu(app.load_component(SORVALE_COMPONENT));
         ASSERT_NE(form, nullptr);
         automation::MoveTo(*form, {321, 123});
         automation::ResizeTo(*form, {250, 350});
@@ -87,13 +95,7 @@ TEST(QueueWindowRestart, GeometrySurvivesARestartThroughTheConfigurationFile) {
     {
         host::application app{[](const std::string&) {}};
         app.use_config_folder(folder);
-        auto& component = app.load_component(SORVALE_COMPONENT);
-        for (const auto& factory : component.factories()) {
-            if (factory.class_guid == mainmenu_commands::class_guid) {
-                static_cast<mainmenu_commands*>(factory.service.get_ptr())->execute(0, nullptr);
-            }
-        }
-        auto* form = automation::FindForm(u"ManagerWin");
+        auto* form = open_from_menu(app.load_component(SORVALE_COMPONENT));
         ASSERT_NE(form, nullptr);
         EXPECT_EQ(form->Location(), forms::Point(321, 123));
         EXPECT_EQ(form->Size(), forms::Size(250, 350));

@@ -1,3 +1,4 @@
+#include "platform/heap.h"
 #include "window_fixture.h"
 
 using forms::Keys;
@@ -258,4 +259,26 @@ TEST_F(QueueWindow, HostErrorDuringARebuildPassesOnAndKeepsTheLines) {
                  exception_service_not_found);
     EXPECT_EQ(lines().size(), 2u);
     app.services().add(playlist_manager::class_guid, &app.queue());
+}
+
+TEST_F(QueueWindow, AnEntryWithoutATrackStillGetsItsLine) {
+    std::vector<t_playback_queue_item> items(1);  // no track at all
+    items.push_back(app.tracks().queue_item(0));
+    app.queue().add(items);
+    execute();
+    EXPECT_EQ(lines(), (std::vector<std::string>{" - ", expected_line(0)}));
+    automation::Click(button(u"clearButton"));  // the end-of-test balance counts library tracks only
+    EXPECT_TRUE(lines().empty());
+}
+
+TEST_F(QueueWindow, OutOfMemoryWhileReadingTheQueueReleasesEverythingAndKeepsTheLines) {
+    enqueue({0, 1, 2});
+    execute();
+    platform::heap_fail_at(1);
+    EXPECT_THROW(service<playback_queue_callback>()->on_changed(playback_queue_callback::origin_entries_removed),
+                 std::bad_alloc);
+    platform::heap_disarm();
+    EXPECT_EQ(lines().size(), 3u);
+    EXPECT_EQ(app.queue().references(), 1) << "the playlist_manager reference went back";
+    EXPECT_EQ(app.tracks().live_references(), 3) << "so did every track the list held";
 }

@@ -1,9 +1,5 @@
 #pragma once
 
-#include <gtest/gtest.h>
-
-#include <dlfcn.h>
-
 #include <initializer_list>
 #include <string>
 #include <vector>
@@ -20,6 +16,7 @@
 #include "integration/initquit.h"
 #include "integration/mainmenu_commands.h"
 #include "integration/playback_queue_callback.h"
+#include "tests/host/component_fixture.h"
 
 // A host object that counts its references, to hand to execute as the callback.
 class counted_callback : public service_base {
@@ -31,35 +28,15 @@ class counted_callback : public service_base {
 inline const GUID counted_callback::class_guid = {0x7D1F0A52, 0x44C2, 0x4E0B, {0x8A, 0x10, 0x3C, 0x5E, 0x21, 0x9B, 0x6F, 0x04}};
 
 // The host with the real component loaded, and the queue window at hand.
-// Every test ends with no track reference, track lock or host-service
-// reference left over by the component.
-class QueueWindow : public ::testing::Test {
+// Besides what every host test checks at its end (no track reference, lock or
+// playlist_manager reference left over), the menu's callback must be back and
+// every window freed.
+class QueueWindow : public LoadedComponent {
 protected:
-    void SetUp() override {
-        component = &app.load_component(SORVALE_COMPONENT);
-        baseline_queue_references = app.queue().references();
-    }
-
     void TearDown() override {
-        forms::Application::Collect();
-        EXPECT_EQ(app.queue().references(), baseline_queue_references) << "playlist_manager references left";
-        EXPECT_EQ(app.tracks().live_references(), static_cast<t_int32>(app.queue().size()))
-            << "track references other than the queue's own";
-        EXPECT_EQ(app.tracks().locks_held(), 0);
-        EXPECT_EQ(app.tracks().misuses(), 0u);
         EXPECT_EQ(callback.count, 0) << "the menu's callback reference was not released";
-        app.shutdown();
+        LoadedComponent::TearDown();
         EXPECT_EQ(forms::Application::LiveFormCount(), 0);
-        EXPECT_EQ(dlopen(SORVALE_COMPONENT, RTLD_NOW | RTLD_NOLOAD), nullptr) << "the library stayed loaded";
-    }
-
-    template <typename T>
-    T* service() {
-        for (const auto& factory : component->factories()) {
-            if (factory.class_guid == T::class_guid) return static_cast<T*>(factory.service.get_ptr());
-        }
-        ADD_FAILURE() << "no service " << pfc::print_guid(T::class_guid);
-        return nullptr;
     }
 
     // View > Sorvale, as the host runs it.
@@ -126,10 +103,7 @@ protected:
         component->client().set_config(&reader, abort);
     }
 
-    host::application app{[](const std::string&) {}};
-    host::component_library* component = nullptr;
     counted_callback callback;
-    t_int32 baseline_queue_references = 0;
 };
 
 inline std::string QueueWindow::expected_line(t_size p_index) {
