@@ -1,120 +1,97 @@
 #include <gtest/gtest.h>
 
-#include "fixture.h"
+#include <tuple>
+
 #include "queue_form.h"
 
 namespace forms_test {
 namespace {
 
-using forms::Keys;
-using Log = std::vector<std::string>;
-namespace automation = forms::automation;
-
 class FormTest : public FormsTest {
 protected:
-    // Outlives the forms, which may still log while TearDown shuts the toolkit down.
-    Log log;
+    // The queue window, shown, with `count` lines and the focus on the list.
+    QueueForm& Open(int count) {
+        form = new QueueForm(&log);
+        for (int i = 0; i < count; ++i) form->queueList->Items.Add(u"line " + forms::String(1, char16_t(u'a' + i % 26)));
+        form->Show();
+        form->queueList->Focus();
+        log.clear();
+        return *form;
+    }
+    Log log;  // outlives the forms, which may still log while TearDown shuts the toolkit down
+    QueueForm* form = nullptr;
 };
 
-TEST_F(FormTest, ShowFocusesTheFirstControlInTabOrderThenActivates) {
+TEST_F(FormTest, ShowFocusesTheFirstControlInTabOrderThenActivatesAndShownComesFromThePump) {
     auto* form = new QueueForm(&log);
+    form->Shown += [&](forms::Object&, const forms::EventArgs&) { log.push_back("Shown"); };
     EXPECT_TRUE(log.empty()) << "building the window calls none of its handlers";
     EXPECT_TRUE(automation::OpenForms().empty());
     form->Show();
     EXPECT_EQ(log, (Log{"Load", "VisibleChanged", "Activated"}));
     EXPECT_TRUE(form->closeButton->Focused()) << "TabIndex 0";
-    EXPECT_EQ(form->TabOrder(), (std::vector<forms::Control*>{form->closeButton, form->queueList,
-                                                               form->removeButton, form->clearButton}));
-    EXPECT_EQ(automation::OpenForms(), std::vector<forms::Form*>{form});
-    EXPECT_EQ(forms::Application::ActiveForm(), form);
+    EXPECT_EQ(form->TabOrder(), (std::vector<forms::Control*>{form->closeButton, form->queueList, form->removeButton,
+                                                               form->clearButton}));
+    EXPECT_EQ(std::make_pair(automation::OpenForms(), forms::Application::ActiveForm()),
+              std::make_pair(std::vector<forms::Form*>{form}, static_cast<forms::Form*>(form)));
+    EXPECT_TRUE(forms::Application::DoEvents());
+    EXPECT_EQ(log.back(), "Shown");
 }
 
 TEST_F(FormTest, TabOrderTiesGoToTheLaterAdded) {
     auto* form = new forms::Form();
-    auto* first = new forms::Button();
-    auto* second = new forms::Button();
+    auto *first = new forms::Button(), *second = new forms::Button();
     form->Controls.Add(first);
     form->Controls.Add(second);
     EXPECT_EQ(form->TabOrder(), (std::vector<forms::Control*>{second, first}));
     form->Show();
     EXPECT_TRUE(second->Focused());
-    automation::PressKey(*form, Keys::Tab);
-    EXPECT_TRUE(first->Focused());
-    automation::PressKey(*form, Keys::Tab);
-    EXPECT_TRUE(second->Focused()) << "Tab wraps";
-    automation::PressKey(*form, Keys::Tab | Keys::Shift);
-    EXPECT_TRUE(first->Focused());
+    for (const auto& [key, focused] : {std::pair{Keys::Tab, first}, {Keys::Tab, second} /* wraps */, {Keys::Tab | Keys::Shift, first}}) {
+        automation::PressKey(*form, key);
+        EXPECT_TRUE(focused->Focused());
+    }
 }
 
-// Keys on the queue window: (focused control, key, handled by the form's handler) -> log.
-struct KeyCase {
-    const char* name;
-    const char16_t* focus;
-    Keys key;
-    bool handled;
-    Log log;
-};
-
 TEST_F(FormTest, KeysRouteThroughDialogKeysThenPreviewThenTheControl) {
-    const std::vector<KeyCase> cases = {
-        {"Enter on the list presses accept", u"queueList", Keys::Enter, false,
-         {"closeButton.Click", "FormClosing", "FormClosed", "Dispose(true) visible=1", "VisibleChanged"}},
-        {"Esc on the list presses cancel", u"queueList", Keys::Escape, false,
-         {"closeButton.Click", "FormClosing", "FormClosed", "Dispose(true) visible=1", "VisibleChanged"}},
-        {"Enter on a button presses it", u"clearButton", Keys::Enter, false, {"clearButton.Click"}},
-        {"Esc on a button presses cancel", u"removeButton", Keys::Escape, false,
-         {"closeButton.Click", "FormClosing", "FormClosed", "Dispose(true) visible=1", "VisibleChanged"}},
-        {"Delete: form first, then the list", u"queueList", Keys::Delete, false,
-         {"Form.KeyDown 46", "queueList.KeyDown 46"}},
-        {"Handled stops the list", u"queueList", Keys::Delete, true, {"Form.KeyDown 46"}},
-        {"Handled keeps the selection", u"queueList", Keys::Down, true, {"Form.KeyDown 40"}},
-        {"Space clicks the focused button after preview", u"removeButton", Keys::Space, false,
+    const Log closes = {"closeButton.Click", "FormClosing", "FormClosed", "Dispose(true) visible=1", "VisibleChanged"};
+    // handled: the form's handler marks keys handled; buttons: accept and cancel are set.
+    const struct { const char* name; const char16_t* focus; Keys key; bool handled, buttons; Log log; } cases[] = {
+        {"Enter on the list presses accept", u"queueList", Keys::Enter, false, true, closes},
+        {"Esc on the list presses cancel", u"queueList", Keys::Escape, false, true, closes},
+        {"Enter on a button presses it", u"clearButton", Keys::Enter, false, true, {"clearButton.Click"}},
+        {"Esc on a button presses cancel", u"removeButton", Keys::Escape, false, true, closes},
+        {"Delete: form first, then the list", u"queueList", Keys::Delete, false, true, {"Form.KeyDown 46", "queueList.KeyDown 46"}},
+        {"Handled stops the list", u"queueList", Keys::Delete, true, true, {"Form.KeyDown 46"}},
+        {"Handled keeps the selection", u"queueList", Keys::Down, true, true, {"Form.KeyDown 40"}},
+        {"Space clicks the focused button after preview", u"removeButton", Keys::Space, false, true,
          {"Form.KeyDown 32", "removeButton.Click"}},
-        {"arrows on a button move the focus", u"removeButton", Keys::Right, false, {}},
+        {"arrows on a button move the focus", u"removeButton", Keys::Right, false, true, {}},
+        {"no cancel: the form sees Esc", u"queueList", Keys::Escape, false, false, {"Form.KeyDown 27", "queueList.KeyDown 27"}},
+        {"no accept: the form sees Enter", u"queueList", Keys::Enter, false, false, {"Form.KeyDown 13", "queueList.KeyDown 13"}},
     };
     for (const auto& c : cases) {
-        Log log;
-        auto* form = new QueueForm(&log);
-        form->queueList->Items.Add(u"a");
-        form->queueList->Items.Add(u"b");
-        form->Show();
+        Open(2);
         form->handleKeys = c.handled;
+        form->SetAcceptButton(c.buttons ? form->closeButton : nullptr);
+        form->SetCancelButton(c.buttons ? form->closeButton : nullptr);
         automation::Find(*form, c.focus)->Focus();
-        log.clear();
         automation::PressKey(*form, c.key);
         // The window may be gone; the log says what happened, the destructor last.
         if (!log.empty() && log.back() == "~QueueForm") log.pop_back();
         EXPECT_EQ(log, c.log) << c.name;
         if (!automation::OpenForms().empty()) {
-            if (c.key == Keys::Down) {
-                EXPECT_EQ(form->queueList->CaretIndex(), 0) << c.name;
-            }
-            if (c.key == Keys::Right) {
-                EXPECT_TRUE(form->clearButton->Focused()) << c.name;
-            }
+            EXPECT_TRUE(c.key != Keys::Down || form->queueList->CaretIndex() == 0) << c.name;
+            EXPECT_TRUE(c.key != Keys::Right || form->clearButton->Focused()) << c.name;
             form->Close();
         }
         forms::Application::Collect();
     }
 }
 
-TEST_F(FormTest, WithoutAcceptAndCancelTheFormSeesEnterAndEsc) {
-    auto* form = new QueueForm(&log);
-    form->SetAcceptButton(nullptr);
-    form->SetCancelButton(nullptr);
-    form->Show();
-    form->queueList->Focus();
-    log.clear();
-    automation::PressKey(*form, Keys::Escape);
-    automation::PressKey(*form, Keys::Enter);
-    EXPECT_EQ(log, (Log{"Form.KeyDown 27", "queueList.KeyDown 27", "Form.KeyDown 13", "queueList.KeyDown 13"}));
-}
-
 TEST_F(FormTest, CancelButtonGetsCancelAndClicksCopyTheDialogResult) {
     auto* form = new forms::Form();
-    auto* ok = new forms::Button();
+    auto *ok = new forms::Button(), *other = new forms::Button();
     ok->SetDialogResult(forms::DialogResult::OK);
-    auto* other = new forms::Button();
     form->Controls.Add(ok);
     form->Controls.Add(other);
     form->SetCancelButton(other);
@@ -124,12 +101,11 @@ TEST_F(FormTest, CancelButtonGetsCancelAndClicksCopyTheDialogResult) {
     int clicks = 0;
     ok->Click += [&](forms::Object&, const forms::EventArgs&) { ++clicks; };
     ok->PerformClick();
-    EXPECT_EQ(clicks, 0) << "PerformClick does nothing on a hidden form";
-    EXPECT_EQ(form->DialogResult(), forms::DialogResult::None);
+    EXPECT_EQ(std::make_pair(clicks, form->DialogResult()), std::make_pair(0, forms::DialogResult::None))
+        << "PerformClick does nothing on a hidden form";
     form->Show();
     ok->PerformClick();
-    EXPECT_EQ(clicks, 1);
-    EXPECT_EQ(form->DialogResult(), forms::DialogResult::OK);
+    EXPECT_EQ(std::make_pair(clicks, form->DialogResult()), std::make_pair(1, forms::DialogResult::OK));
     EXPECT_TRUE(form->Visible()) << "a non-modal form stays open";
 }
 
@@ -147,17 +123,14 @@ TEST_F(FormTest, SizeAndLocationEventsFireOnlyOnChange) {
     automation::ResizeTo(*form, {200, 308});
     EXPECT_TRUE(log.empty());
     automation::ResizeTo(*form, {100, 50});
-    EXPECT_EQ(log, (Log{"Resize"}));
-    EXPECT_EQ(form->Size(), forms::Size(150, 70));
+    EXPECT_EQ(std::make_pair(log, form->Size()), std::make_pair(Log{"Resize"}, forms::Size(150, 70)));
     automation::MoveTo(*form, {-5, 7});
     EXPECT_EQ(form->Location(), forms::Point(-5, 7));
 }
 
 TEST_F(FormTest, CloseRunsClosingClosedThenDisposeAndFreesLater) {
-    auto* form = new QueueForm(&log);
-    form->Show();
+    Open(0);
     form->cancelClose = true;
-    log.clear();
     automation::Close(*form);
     EXPECT_EQ(log, (Log{"FormClosing"}));
     EXPECT_TRUE(form->Visible());
@@ -165,27 +138,15 @@ TEST_F(FormTest, CloseRunsClosingClosedThenDisposeAndFreesLater) {
     log.clear();
     form->Close();
     EXPECT_EQ(log, (Log{"FormClosing", "FormClosed", "Dispose(true) visible=1", "VisibleChanged"}));
-    EXPECT_TRUE(form->IsDisposed()) << "still readable until the next pump step";
-    EXPECT_FALSE(form->Visible());
+    EXPECT_TRUE(form->IsDisposed() && !form->Visible()) << "still readable until the next pump step";
     EXPECT_TRUE(automation::OpenForms().empty());
     EXPECT_EQ(forms::Application::LiveFormCount(), 1);
     forms::Application::Collect();
-    EXPECT_EQ(log.back(), "~QueueForm");
-    EXPECT_EQ(forms::Application::LiveFormCount(), 0);
-}
-
-TEST_F(FormTest, ANeverShownFormOnlyDisposes) {
-    auto* form = new QueueForm(&log);
-    form->Close();
-    EXPECT_EQ(log, (Log{"Dispose(true) visible=0"}));
-    EXPECT_THROW(form->Show(), std::logic_error);
-    forms::Application::DoEvents();
-    EXPECT_EQ(log.back(), "~QueueForm");
+    EXPECT_EQ(std::make_pair(log.back(), forms::Application::LiveFormCount()), std::make_pair(std::string("~QueueForm"), 0));
 }
 
 TEST_F(FormTest, CollectInsideADispatchWaitsForItToUnwind) {
-    auto* form = new QueueForm(&log);
-    form->Show();
+    Open(0);
     form->removeButton->Click += [&](forms::Object&, const forms::EventArgs&) {
         form->Close();
         forms::Application::Collect();
@@ -196,43 +157,155 @@ TEST_F(FormTest, CollectInsideADispatchWaitsForItToUnwind) {
     EXPECT_EQ(log.back(), "~QueueForm");
 }
 
-TEST_F(FormTest, AThrowingConstructorLeaksNothing) {
+TEST_F(FormTest, AThrowingConstructorLeaksNothingShutdownFreesOpenFormsAndANeverShownOneOnlyDisposes) {
     EXPECT_THROW(new QueueForm(&log, true), std::runtime_error);
     EXPECT_EQ(forms::Application::LiveFormCount(), 0);
-    // A later control is not adopted by the dead form.
-    auto* button = new forms::Button();
-    delete button;
-}
-
-TEST_F(FormTest, ShutdownDisposesAndFreesOpenForms) {
-    Log first, second;
-    (new QueueForm(&first))->Show();
+    delete new forms::Button();  // a later control is not adopted by the dead form
+    Log second;
+    log.clear();
+    (new QueueForm(&log))->Show();
     new QueueForm(&second);
     forms::Application::Shutdown();
-    EXPECT_EQ(first, (Log{"Load", "VisibleChanged", "Activated", "Dispose(true) visible=1", "VisibleChanged", "~QueueForm"}));
+    EXPECT_EQ(log, (Log{"Load", "VisibleChanged", "Activated", "Dispose(true) visible=1", "VisibleChanged", "~QueueForm"}));
     EXPECT_EQ(second, (Log{"Dispose(true) visible=0", "~QueueForm"}));
-}
-
-TEST_F(FormTest, ShownComesFromThePump) {
-    auto* form = new forms::Form();
-    int shown = 0;
-    form->Shown += [&](forms::Object&, const forms::EventArgs&) { ++shown; };
-    form->Show();
-    EXPECT_EQ(shown, 0);
-    EXPECT_TRUE(forms::Application::DoEvents());
-    EXPECT_EQ(shown, 1);
+    auto* never = new QueueForm(&second);  // a form never shown only disposes
+    second.clear();
+    never->Close();
+    EXPECT_EQ(second, (Log{"Dispose(true) visible=0"}));
+    EXPECT_THROW(never->Show(), std::logic_error);
+    forms::Application::DoEvents();
+    EXPECT_EQ(second.back(), "~QueueForm");
 }
 
 TEST_F(FormTest, RemovedControlsAreReturnedAndForgotten) {
-    auto* form = new QueueForm();
-    form->Show();
+    form = new QueueForm();
+    form->Show();  // the focus is on the close button
     auto owned = form->tableLayoutPanel1->Controls.Remove(form->closeButton);
     ASSERT_EQ(owned.get(), form->closeButton);
-    EXPECT_EQ(form->AcceptButton(), nullptr);
-    EXPECT_EQ(form->CancelButton(), nullptr);
-    EXPECT_EQ(form->ActiveControl(), nullptr);
+    EXPECT_TRUE(!form->AcceptButton() && !form->CancelButton() && !form->ActiveControl());
     automation::PressKey(*form, Keys::Escape);  // nothing to press, nothing fails
     EXPECT_TRUE(form->Visible());
+}
+
+// One user action on the list: a click on a line, a key, or SetSelected of a line.
+struct Action {
+    enum Kind { ClickOn, Key, Select } kind;
+    int value;
+    Keys modifiers = Keys::None;
+};
+
+TEST_F(FormTest, ListExtendedSelectionFollowsTheTable) {
+    const Keys S = Keys::Shift, C = Keys::Control;
+    const auto click = [](int line, Keys m = Keys::None) { return Action{Action::ClickOn, line, m}; };
+    const auto key = [](Keys k, Keys m = Keys::None) { return Action{Action::Key, static_cast<int>(k), m}; };
+    const struct { const char* name; std::vector<Action> actions; std::vector<int> selected; int caret, anchor; } cases[] = {
+        // 40 lines; the list's client area is 254 high, so a page is 19 lines.
+        {"click", {click(3)}, {3}, 3, 3},
+        {"click replaces", {click(3), click(5)}, {5}, 5, 5},
+        {"shift+click down", {click(2), click(5, S)}, {2, 3, 4, 5}, 5, 2},
+        {"shift+click up", {click(5), click(2, S)}, {2, 3, 4, 5}, 2, 5},
+        {"shift+click keeps anchor", {click(4), click(6, S), click(1, S)}, {1, 2, 3, 4}, 1, 4},
+        {"shift+click without anchor", {click(3, S)}, {}, 3, -1},
+        {"ctrl+click adds", {click(1), click(4, C)}, {1, 4}, 4, 4},
+        {"ctrl+click toggles off", {click(1), click(4, C), click(1, C)}, {4}, 1, 1},
+        {"ctrl+click then shift+click", {click(1), click(6, C), click(8, S)}, {6, 7, 8}, 8, 6},
+        {"ctrl+shift+click keeps the rest", {click(1), click(6, C), click(8, S | C)}, {1, 6, 7, 8}, 8, 6},
+        {"down", {click(3), key(Keys::Down)}, {4}, 4, 4},
+        {"up at top stays", {click(0), key(Keys::Up)}, {0}, 0, 0},
+        {"shift+down twice", {click(3), key(Keys::Down, S), key(Keys::Down, S)}, {3, 4, 5}, 5, 3},
+        {"shift+down then up", {click(3), key(Keys::Down, S), key(Keys::Up, S)}, {3}, 3, 3},
+        {"shift+up", {click(3), key(Keys::Up, S)}, {2, 3}, 2, 3},
+        {"ctrl does not change keys", {click(3), key(Keys::Down, C)}, {4}, 4, 4},
+        {"home", {click(7), key(Keys::Home)}, {0}, 0, 0},
+        {"shift+end", {click(37), key(Keys::End, S)}, {37, 38, 39}, 39, 37},
+        {"end", {click(2), key(Keys::End)}, {39}, 39, 39},
+        {"page down", {click(2), key(Keys::PageDown)}, {20}, 20, 20},
+        {"shift+page down", {click(2), key(Keys::PageDown, S)}, {2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20}, 20, 2},
+        {"page up clamps", {click(5), key(Keys::PageUp)}, {0}, 0, 0},
+        {"page down clamps", {click(30), key(Keys::PageDown)}, {39}, 39, 39},
+        {"key with no anchor starts at caret", {key(Keys::Down, S)}, {0, 1}, 1, 0},
+        {"SetSelected anchors without moving caret", {click(2), {Action::Select, 6}, key(Keys::Down, S)}, {3, 4, 5, 6}, 3, 6},
+        {"SetSelected adds to clicks", {click(2), {Action::Select, 6}}, {2, 6}, 2, 6},
+    };
+    for (const auto& c : cases) {
+        Open(40);
+        for (const Action& a : c.actions) {
+            if (a.kind == Action::ClickOn) automation::ClickLine(*form->queueList, a.value, a.modifiers);
+            if (a.kind == Action::Key) automation::PressKey(*form, static_cast<Keys>(a.value) | a.modifiers);
+            if (a.kind == Action::Select) form->queueList->SetSelected(a.value, true);
+        }
+        const auto info = automation::InspectList(*form->queueList);
+        EXPECT_EQ(std::make_tuple(info.selected, info.caret, info.anchor), std::make_tuple(c.selected, c.caret, c.anchor))
+            << c.name;
+        form->Close();
+        forms::Application::Collect();
+    }
+}
+
+TEST_F(FormTest, ListKeysScrollTheCaretIntoViewAndSetSelectedDoesNot) {
+    auto& list = *Open(40).queueList;
+    EXPECT_EQ(list.PageSize(), 19);
+    automation::PressKey(*form, Keys::End);
+    EXPECT_EQ(list.TopIndex(), 21);
+    automation::PressKey(*form, Keys::Home);
+    EXPECT_EQ(list.TopIndex(), 0);
+    list.SetSelected(30, true);
+    EXPECT_EQ(std::make_pair(list.TopIndex(), list.CaretIndex()), std::make_pair(0, 0));
+    for (int i = 0; i < 19; ++i) automation::PressKey(*form, Keys::Down);
+    // One line scrolled to bring line 19 into view.
+    EXPECT_EQ(std::make_pair(list.TopIndex(), list.CaretIndex()), std::make_pair(1, 19));
+}
+
+TEST_F(FormTest, ListInsertAndRemoveMoveFlagsAndClampCaretAndTop) {
+    auto& list = *Open(25).queueList;
+    automation::ClickLine(list, 3);
+    list.Items.Insert(1, u"new");
+    EXPECT_EQ(std::make_pair(list.CaretIndex(), list.SelectedIndices()), std::make_pair(4, std::vector<int>{4}));
+    EXPECT_EQ(list.Items[1], u"new");
+    list.Items.RemoveAt(1);
+    automation::ClickLine(list, 24);  // scrolls: top 6, caret 24
+    list.SetSelected(10, true);
+    list.SetSelected(12, true);
+    EXPECT_EQ(list.TopIndex(), 6);
+    list.Items.RemoveAt(11);
+    // The flags move with their lines; no space is left below the last line.
+    EXPECT_EQ(std::make_tuple(list.SelectedIndices(), list.CaretIndex(), list.TopIndex()),
+              std::make_tuple(std::vector<int>{10, 11, 23}, 23, 5));
+    list.Items.RemoveAt(0);
+    EXPECT_EQ(std::make_pair(list.SelectedIndices(), list.TopIndex()), std::make_pair(std::vector<int>{9, 10, 22}, 4));
+    while (list.Items.Count() > 3) list.Items.RemoveAt(0);
+    EXPECT_EQ(std::make_tuple(list.TopIndex(), list.CaretIndex(), list.SelectedIndices()),
+              std::make_tuple(0, 2, std::vector<int>{2}));
+    EXPECT_THROW(list.Items.RemoveAt(3), std::out_of_range);
+    EXPECT_THROW(list.Items.RemoveAt(-1), std::out_of_range);
+    EXPECT_THROW(list.SetSelected(5, true), std::out_of_range);
+    EXPECT_THROW((void)list.Items[3], std::out_of_range);
+    EXPECT_THROW(automation::ClickLine(list, 3), automation::AutomationError);
+    EXPECT_EQ(list.Items.Count(), 3);
+    list.Items.Clear();
+    EXPECT_EQ(std::make_tuple(list.SelectedIndices(), list.TopIndex(), list.AnchorIndex(), list.Items.Count()),
+              std::make_tuple(std::vector<int>{}, 0, -1, 0));
+    // Keys and clicks on an empty list change nothing and do not fail.
+    automation::PressKey(*form, Keys::Down);
+    automation::Click(list);
+    EXPECT_EQ(list.SelectedCount(), 0);
+}
+
+TEST_F(FormTest, ListPaintsOnlyTheLinesInView) {
+    auto& list = *Open(0).queueList;
+    for (int i = 0; i < 1000; ++i) list.Items.Add(u"x");
+    list.SetTopIndex(500);
+    list.SetSelected(501, true);
+    int texts = 0, selections = 0, focus = 0;
+    for (const auto& item : automation::Paint(*form)) {
+        if (item.source != &list) continue;
+        texts += item.kind == forms::DrawKind::Text;
+        selections += item.kind == forms::DrawKind::Selection;
+        focus += item.kind == forms::DrawKind::Focus;
+        EXPECT_TRUE(item.kind != forms::DrawKind::Text || item.clip == forms::Rectangle(2, 2, 138, 254));
+    }
+    // 19 whole lines and the one cut at the bottom; the caret line 0 is out of view.
+    EXPECT_EQ(std::make_tuple(texts, selections, focus), std::make_tuple(20, 1, 0));
 }
 
 }  // namespace

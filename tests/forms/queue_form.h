@@ -1,6 +1,8 @@
 // A window built the way the component's queue window is, with a log of what its
-// handlers saw, for the toolkit's tests.
+// handlers saw, and the fixture of the toolkit's tests.
 #pragma once
+
+#include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
@@ -9,9 +11,46 @@
 
 namespace forms_test {
 
+using Log = std::vector<std::string>;
+using forms::Keys;
+namespace automation = forms::automation;
+
+// Every test leaves the toolkit empty, so the leak checker sees every form freed.
+class FormsTest : public ::testing::Test {
+protected:
+    void TearDown() override {
+        forms::Application::Shutdown();
+        EXPECT_EQ(forms::Application::LiveFormCount(), 0);
+    }
+};
+
 class QueueForm : public forms::Form {
+    Log* log_;
+    void Write(const std::string& entry) {
+        if (log_) log_->push_back(entry);
+    }
+    auto Logger(std::string entry) {
+        return [this, entry](forms::Object&, const auto&) { Write(entry); };
+    }
+    void SetUpControl(forms::Control& c, const char16_t* name, forms::Point location, forms::Size size, int tabIndex) {
+        c.SetDock(forms::DockStyle::Fill);
+        c.SetLocation(location);
+        c.SetName(name);
+        c.SetSize(size);
+        c.SetTabIndex(tabIndex);
+    }
+    void SetUpButton(forms::Button& b, const char16_t* name, const char16_t* text, forms::Point location,
+                     forms::Size size, forms::Padding margin, int tabIndex, bool autoSize) {
+        b.SetAutoSize(autoSize);
+        SetUpControl(b, name, location, size, tabIndex);
+        b.SetMargin(margin);
+        b.SetText(text);
+        b.SetUseVisualStyleBackColor(true);
+        b.Click += Logger(forms::to_utf8(name) + ".Click");
+    }
+
 public:
-    explicit QueueForm(std::vector<std::string>* log = nullptr, bool failAfterControls = false) : log_(log) {
+    explicit QueueForm(Log* log = nullptr, bool failAfterControls = false) : log_(log) {
         removeButton = new forms::Button();
         clearButton = new forms::Button();
         closeButton = new forms::Button();
@@ -21,69 +60,30 @@ public:
         tableLayoutPanel1->SuspendLayout();
         SuspendLayout();
 
-        removeButton->SetDock(forms::DockStyle::Fill);
-        removeButton->SetLocation(forms::Point(0, 261));
-        removeButton->SetMargin(forms::Padding(0, 0, 1, 0));
-        removeButton->SetName(u"removeButton");
-        removeButton->SetSize(forms::Size(46, 23));
-        removeButton->SetTabIndex(2);
-        removeButton->SetText(u"Delete");
-        removeButton->SetUseVisualStyleBackColor(true);
-        removeButton->Click += [this](forms::Object&, const forms::EventArgs&) { Log("removeButton.Click"); };
-
-        clearButton->SetAutoSize(true);
-        clearButton->SetDock(forms::DockStyle::Fill);
-        clearButton->SetLocation(forms::Point(49, 261));
-        clearButton->SetMargin(forms::Padding(2, 0, 1, 0));
-        clearButton->SetName(u"clearButton");
-        clearButton->SetSize(forms::Size(44, 23));
-        clearButton->SetTabIndex(3);
-        clearButton->SetText(u"Clear");
-        clearButton->SetUseVisualStyleBackColor(true);
-        clearButton->Click += [this](forms::Object&, const forms::EventArgs&) { Log("clearButton.Click"); };
-
-        closeButton->SetAutoSize(true);
+        SetUpButton(*removeButton, u"removeButton", u"Delete", {0, 261}, {46, 23}, {0, 0, 1, 0}, 2, false);
+        SetUpButton(*clearButton, u"clearButton", u"Clear", {49, 261}, {44, 23}, {2, 0, 1, 0}, 3, true);
+        SetUpButton(*closeButton, u"closeButton", u"Close", {96, 261}, {46, 23}, {2, 0, 0, 0}, 0, true);
         closeButton->SetDialogResult(forms::DialogResult::Cancel);
-        closeButton->SetDock(forms::DockStyle::Fill);
-        closeButton->SetLocation(forms::Point(96, 261));
-        closeButton->SetMargin(forms::Padding(2, 0, 0, 0));
-        closeButton->SetName(u"closeButton");
-        closeButton->SetSize(forms::Size(46, 23));
-        closeButton->SetTabIndex(0);
-        closeButton->SetText(u"Close");
-        closeButton->SetUseVisualStyleBackColor(true);
-        closeButton->Click += [this](forms::Object&, const forms::EventArgs&) {
-            Log("closeButton.Click");
-            Close();
-        };
+        closeButton->Click += [this](forms::Object&, const forms::EventArgs&) { Close(); };
 
         tableLayoutPanel1->SetColumnCount(3);
-        tableLayoutPanel1->ColumnStyles.Add(forms::ColumnStyle(forms::SizeType::Percent, 33.33112F));
-        tableLayoutPanel1->ColumnStyles.Add(forms::ColumnStyle(forms::SizeType::Percent, 33.33443F));
-        tableLayoutPanel1->ColumnStyles.Add(forms::ColumnStyle(forms::SizeType::Percent, 33.33445F));
+        for (float percent : {33.33112F, 33.33443F, 33.33445F})
+            tableLayoutPanel1->ColumnStyles.Add(forms::ColumnStyle(forms::SizeType::Percent, percent));
         tableLayoutPanel1->Controls.Add(queueList, 0, 0);
         tableLayoutPanel1->Controls.Add(removeButton, 0, 1);
         tableLayoutPanel1->Controls.Add(closeButton, 2, 1);
         tableLayoutPanel1->Controls.Add(clearButton, 1, 1);
-        tableLayoutPanel1->SetDock(forms::DockStyle::Fill);
-        tableLayoutPanel1->SetLocation(forms::Point(0, 0));
-        tableLayoutPanel1->SetName(u"tableLayoutPanel1");
+        SetUpControl(*tableLayoutPanel1, u"tableLayoutPanel1", {0, 0}, {142, 284}, 5);
         tableLayoutPanel1->SetRowCount(2);
         tableLayoutPanel1->RowStyles.Add(forms::RowStyle(forms::SizeType::Percent, 100.0F));
         tableLayoutPanel1->RowStyles.Add(forms::RowStyle(forms::SizeType::Absolute, 23.0F));
-        tableLayoutPanel1->SetSize(forms::Size(142, 284));
-        tableLayoutPanel1->SetTabIndex(5);
         tableLayoutPanel1->SetColumnSpan(queueList, 3);
 
-        queueList->SetDock(forms::DockStyle::Fill);
+        SetUpControl(*queueList, u"queueList", {0, 0}, {142, 258}, 1);
         queueList->SetFormattingEnabled(true);
         queueList->SetIntegralHeight(false);
-        queueList->SetLocation(forms::Point(0, 0));
         queueList->SetMargin(forms::Padding(0, 0, 0, 3));
-        queueList->SetName(u"queueList");
         queueList->SetSelectionMode(forms::SelectionMode::MultiExtended);
-        queueList->SetSize(forms::Size(142, 258));
-        queueList->SetTabIndex(1);
 
         SetAcceptButton(closeButton);
         SetAutoScaleDimensions(forms::SizeF(6.0F, 13.0F));
@@ -102,50 +102,38 @@ public:
         SetStartPosition(forms::FormStartPosition::Manual);
         SetText(u"Sorvale");
         SetTopMost(true);
-        Resize += [this](forms::Object&, const forms::EventArgs&) { Log("Resize"); };
-        Move += [this](forms::Object&, const forms::EventArgs&) { Log("Move"); };
+        Resize += Logger("Resize");
+        Move += Logger("Move");
+        FormClosed += Logger("FormClosed");
+        Activated += Logger("Activated");
+        VisibleChanged += Logger("VisibleChanged");
+        Load += Logger("Load");
         KeyDown += [this](forms::Object&, forms::KeyEventArgs& e) {
-            Log("Form.KeyDown " + std::to_string(static_cast<int>(e.KeyCode)));
+            Write("Form.KeyDown " + std::to_string(static_cast<int>(e.KeyCode)));
             if (handleKeys) e.Handled = true;
         };
-        FormClosing += [this](forms::Object&, forms::FormClosingEventArgs& e) {
-            Log("FormClosing");
-            e.Cancel = cancelClose;
-        };
-        FormClosed += [this](forms::Object&, const forms::FormClosedEventArgs&) { Log("FormClosed"); };
-        Activated += [this](forms::Object&, const forms::EventArgs&) { Log("Activated"); };
-        VisibleChanged += [this](forms::Object&, const forms::EventArgs&) { Log("VisibleChanged"); };
-        Load += [this](forms::Object&, const forms::EventArgs&) { Log("Load"); };
+        FormClosing += [this](forms::Object&, forms::FormClosingEventArgs& e) { Write("FormClosing"); e.Cancel = cancelClose; };
         queueList->KeyDown += [this](forms::Object&, forms::KeyEventArgs& e) {
-            Log("queueList.KeyDown " + std::to_string(static_cast<int>(e.KeyCode)));
+            Write("queueList.KeyDown " + std::to_string(static_cast<int>(e.KeyCode)));
         };
 
         tableLayoutPanel1->ResumeLayout(false);
         tableLayoutPanel1->PerformLayout();
         ResumeLayout(false);
     }
+    ~QueueForm() override { Write("~QueueForm"); }
 
-    ~QueueForm() override { Log("~QueueForm"); }
-
-    forms::Button* removeButton;
-    forms::Button* clearButton;
-    forms::Button* closeButton;
+    forms::Button *removeButton, *clearButton, *closeButton;
     forms::TableLayoutPanel* tableLayoutPanel1;
     forms::ListBox* queueList;
-    bool handleKeys = false;
-    bool cancelClose = false;
+    bool handleKeys = false, cancelClose = false;
 
 protected:
     void Dispose(bool disposing) override {
-        Log(std::string("Dispose(") + (disposing ? "true" : "false") + ") visible=" + (Visible() ? "1" : "0"));
+        Write(std::string("Dispose(") + (disposing ? "true" : "false") + ") visible=" + (Visible() ? "1" : "0"));
         forms::Form::Dispose(disposing);
     }
 
-private:
-    void Log(const std::string& entry) {
-        if (log_) log_->push_back(entry);
-    }
-    std::vector<std::string>* log_;
 };
 
 }  // namespace forms_test

@@ -28,15 +28,10 @@ forms::String icu_decode(const Bytes& b) {
     return out;
 }
 
-struct Case {
-    Bytes in;
-    std::u16string out;
-};
-
 std::u16string reps(int n) { return std::u16string(static_cast<std::size_t>(n), R); }
 
 TEST(DecodeUtf8, MatchesTheMaximalSubpartTable) {
-    const std::vector<Case> cases = {
+    const std::vector<std::pair<Bytes, std::u16string>> cases = {
         {{0xC3, 0xA9}, u"\u00E9"},
         {{0xFF}, reps(1)},
         {{0xED, 0xA0, 0x80}, reps(3)},
@@ -61,32 +56,22 @@ TEST(DecodeUtf8, MatchesTheMaximalSubpartTable) {
         {{0xC0, 0xAF, 0xE0, 0x80, 0xBF, 0xF0, 0x81, 0x82, 0x41}, reps(8) + u"A"},
         {{0xF4, 0x91, 0x92, 0x93, 0xFF, 0x41, 0x80, 0xBF, 0x42}, reps(5) + u"A" + reps(2) + u"B"},
         {{0xE1, 0x80, 0xE2, 0xF0, 0x91, 0x92, 0xF1, 0xBF, 0x41}, reps(4) + u"A"},
-        // Boundaries of each row of the well-formed table.
-        {{0x00, 0x7F}, std::u16string{0x0000, 0x007F}},
-        {{0xC2, 0x80, 0xDF, 0xBF}, std::u16string{0x0080, 0x07FF}},
-        {{0xE0, 0xA0, 0x80}, std::u16string{0x0800}},
-        {{0xEE, 0x80, 0x80}, std::u16string{0xE000}},
-        {{0xF0, 0x90, 0x80, 0x80}, std::u16string{0xD800, 0xDC00}},
-        {{0xF3, 0xBF, 0xBF, 0xBF}, std::u16string{0xDBBF, 0xDFFF}},
+        // Boundaries of each row of the well-formed table, then the first lead byte past them.
+        {{0x00, 0x7F, 0xC2, 0x80, 0xDF, 0xBF, 0xE0, 0xA0, 0x80, 0xEE, 0x80, 0x80, 0xF0, 0x90, 0x80, 0x80, 0xF3, 0xBF, 0xBF, 0xBF},
+         std::u16string{0x0000, 0x007F, 0x0080, 0x07FF, 0x0800, 0xE000, 0xD800, 0xDC00, 0xDBBF, 0xDFFF}},
         {{0xF5, 0x80, 0x80, 0x80}, reps(4)},
     };
-    for (const auto& c : cases) {
-        EXPECT_EQ(decode(c.in), c.out) << "case of " << c.in.size() << " bytes starting "
-                                       << int(c.in.empty() ? 0 : c.in[0]);
-        EXPECT_EQ(icu_decode(c.in), c.out) << "the table disagrees with ICU";
+    for (const auto& [in, out] : cases) {
+        EXPECT_EQ(decode(in), out) << "case of " << in.size() << " bytes starting " << int(in.empty() ? 0 : in[0]);
+        EXPECT_EQ(icu_decode(in), out) << "the table disagrees with ICU";
     }
 }
 
-TEST(DecodeUtf8, EmptyAndNullInputGiveEmptyText) {
+TEST(DecodeUtf8, EmptyAndNullGiveEmptyTextAndCountStopsEvenInsideASequence) {
     EXPECT_EQ(forms::decode_utf8(nullptr, 0), u"");
-    const char one = 'x';
-    EXPECT_EQ(forms::decode_utf8(&one, 0), u"");
-}
-
-TEST(DecodeUtf8, StopsAtCountEvenInsideASequence) {
-    // A truncated sequence at the very end must not look at the byte past it.
     const unsigned char buffer[] = {0x41, 0xE2, 0x82, 0xAC};
-    EXPECT_EQ(forms::decode_utf8(buffer, 3), (std::u16string{u'A', R}));
+    EXPECT_EQ(forms::decode_utf8(buffer, 0), u"");
+    EXPECT_EQ(forms::decode_utf8(buffer, 3), (std::u16string{u'A', R})) << "the byte past the count is not read";
     EXPECT_EQ(forms::decode_utf8(buffer, 4), u"A\u20AC");
 }
 
@@ -96,18 +81,10 @@ Bytes random_bytes(std::mt19937& rng) {
     static const unsigned char interesting[] = {0x00, 0x41, 0x7F, 0x80, 0x8F, 0x90, 0x9F, 0xA0, 0xBF, 0xC0,
                                                 0xC1, 0xC2, 0xDF, 0xE0, 0xE1, 0xEC, 0xED, 0xEE, 0xEF, 0xF0,
                                                 0xF1, 0xF3, 0xF4, 0xF5, 0xF8, 0xFC, 0xFE, 0xFF};
-    std::uniform_int_distribution<int> length(0, 24);
-    std::uniform_int_distribution<int> pick(0, 3);
-    std::uniform_int_distribution<int> any(0, 255);
-    std::uniform_int_distribution<int> cont(0x80, 0xBF);
-    std::uniform_int_distribution<int> which(0, sizeof interesting - 1);
-    Bytes b(static_cast<std::size_t>(length(rng)));
+    Bytes b(rng() % 25);
     for (auto& x : b) {
-        switch (pick(rng)) {
-            case 0: x = static_cast<unsigned char>(any(rng)); break;
-            case 1: x = static_cast<unsigned char>(cont(rng)); break;
-            default: x = interesting[which(rng)]; break;
-        }
+        const unsigned pick = rng() % 4;
+        x = static_cast<unsigned char>(pick == 0 ? rng() % 256 : pick == 1 ? 0x80 + rng() % 64 : interesting[rng() % sizeof interesting]);
     }
     return b;
 }

@@ -1,0 +1,297 @@
+#include "support/sort.h"
+#include "support/bit_array.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <bit>
+#include <cstring>
+#include <numeric>
+#include <random>
+#include <stdexcept>
+#include <string>
+#include <tuple>
+#include <utility>
+#include <vector>
+
+#include "support_testing.h"
+
+namespace {
+
+using namespace support_testing;
+using swaps_t = std::vector<std::pair<t_size, t_size>>;
+
+// A key with its initial position; compared on the key only, so stability shows.
+struct tagged { int key, origin; bool operator==(const tagged&) const = default; };
+int key_of(int p_key) { return p_key; }
+int key_of(const tagged& p_item) { return p_item.key; }
+
+// Sorts a vector through the callback, counting and recording calls, refusing positions outside it.
+template <typename T>
+struct sorter : pfc::sort_callback {
+    explicit sorter(std::vector<T>& p_items) : items(p_items) {}
+    t_int32 compare(t_size a, t_size b) override {
+        const int x = key_of(items.at(a)), y = key_of(items.at(b));
+        return ++compares, calls.emplace_back(a, b), x < y ? -1 : (y < x ? 1 : 0);
+    }
+    void swap(t_size a, t_size b) override { std::swap(items.at(a), items.at(b)), ++swaps; }
+    std::vector<T>& items;
+    long compares = 0, swaps = 0;
+    swaps_t calls;
+};
+
+// Records the swaps of a reorder and applies them to a container.
+template <typename C>
+struct recorder : pfc::reorder_callback {
+    explicit recorder(C& p_items) : items(p_items) {}
+    void swap(t_size a, t_size b) override { swaps.emplace_back(a, b), std::swap(items.at(a), items.at(b)); }
+    C& items;
+    swaps_t swaps;
+};
+
+// Element i of n for random and adversarial inputs.
+using pattern = int (*)(std::size_t i, std::size_t n, std::mt19937& rng);
+const std::pair<const char*, pattern> patterns[] = {
+    {"random", [](std::size_t, std::size_t, std::mt19937& r) { return static_cast<int>(r()); }},
+    {"few distinct", [](std::size_t, std::size_t, std::mt19937& r) { return static_cast<int>(r() % 4); }},
+    {"sorted", [](std::size_t i, std::size_t, std::mt19937&) { return static_cast<int>(i); }},
+    {"reversed", [](std::size_t i, std::size_t n, std::mt19937&) { return static_cast<int>(n - i); }},
+    {"all equal", [](std::size_t, std::size_t, std::mt19937&) { return 7; }},
+    {"organ pipe", [](std::size_t i, std::size_t n, std::mt19937&) { return static_cast<int>(std::min(i, n - 1 - i)); }},
+    {"sawtooth", [](std::size_t i, std::size_t, std::mt19937&) { return static_cast<int>(i % 17); }},
+    {"sorted, ends swapped",
+     [](std::size_t i, std::size_t n, std::mt19937&) { return static_cast<int>(i == 0 ? n - 1 : (i == n - 1 ? 0 : i)); }},
+};
+
+TEST(SortCallbacks, SlotsAreInTheHostsOrder) {
+    EXPECT_EQ(vtable_slot(&pfc::sort_callback::compare), 0);
+    EXPECT_EQ(vtable_slot(&pfc::sort_callback::swap), 1);
+    EXPECT_EQ(vtable_slot(&pfc::reorder_callback::swap), 0);
+}
+
+TEST(Sort, BothSortsAgreeWithTheStandardOnes) {
+    std::mt19937 rng(1);
+    for (const auto& [name, element] : patterns) {
+        for (std::size_t n : {0, 1, 2, 3, 7, 8, 9, 10, 16, 17, 31, 100, 1000, 4097, 50000}) {
+            SCOPED_TRACE(std::string(name) + ", n = " + std::to_string(n));
+            std::vector<int> keys(n);
+            for (std::size_t i = 0; i < n; ++i) keys[i] = element(i, n, rng);
+            std::vector<tagged> items(n);
+            for (std::size_t i = 0; i < n; ++i) items[i] = {keys[i] % 5, static_cast<int>(i)};
+
+            std::vector<int> expected = keys;
+            std::sort(expected.begin(), expected.end());
+            sorter<int> cb(keys);
+            pfc::sort(cb, static_cast<t_size>(n));
+            EXPECT_EQ(keys, expected);
+            if (n <= 8) {  // a selection sort only: n = 8 makes 28 compares and 7 swaps, n <= 1 no call
+                EXPECT_EQ(cb.compares, static_cast<long>(n * (n - 1) / 2));
+                EXPECT_EQ(cb.swaps, n == 0 ? 0L : static_cast<long>(n - 1));
+            } else {  // quadratic behaviour would show here long before the clock
+                EXPECT_LE(cb.compares, static_cast<long>(4 * n * std::bit_width(n)));
+            }
+
+            std::vector<tagged> expected_stable = items;
+            std::stable_sort(expected_stable.begin(), expected_stable.end(),
+                             [](const tagged& a, const tagged& b) { return a.key < b.key; });
+            sorter<tagged> stable(items);
+            pfc::sort_stable(stable, static_cast<t_size>(n));
+            EXPECT_EQ(items, expected_stable);
+            EXPECT_TRUE(n > 1 || stable.compares + stable.swaps == 0);
+        }
+    }
+}
+
+TEST(Sort, TiesOnSmallInputs) {
+    using items_t = std::vector<tagged>;
+    const struct { bool stable; items_t in, out; } cases[] = {
+        // The selection sort moves the first of equal largest to the end.
+        {false, {{5, 0}, {1, 1}, {5, 2}, {0, 3}}, {{0, 3}, {1, 1}, {5, 2}, {5, 0}}},
+        {true, {{1, 'a'}, {0, 'b'}, {1, 'c'}, {0, 'd'}}, {{0, 'b'}, {0, 'd'}, {1, 'a'}, {1, 'c'}}},
+    };
+    for (auto c : cases) {
+        sorter<tagged> cb(c.in);
+        c.stable ? pfc::sort_stable(cb, 4) : pfc::sort(cb, 4);
+        EXPECT_EQ(c.in, c.out);
+    }
+}
+
+TEST(Sort, NinePositionsOrderTheThreeSamplesFirst) {
+    std::vector<int> keys = {9, 8, 7, 6, 5, 4, 3, 2, 1};
+    sorter<int> cb(keys);
+    pfc::sort(cb, 9);
+    ASSERT_GE(cb.calls.size(), 3u);
+    EXPECT_EQ(swaps_t(cb.calls.begin(), cb.calls.begin() + 3), (swaps_t{{0, 4}, {0, 8}, {4, 8}}));
+    EXPECT_TRUE(std::is_sorted(keys.begin(), keys.end()));
+}
+
+TEST(SortStable, AllocationFailureMovesNothing) {
+    const std::int64_t blocks = platform::heap_live_blocks();
+    std::vector<int> keys = {3, 2, 1};
+    sorter<int> cb(keys);
+    platform::heap_fail_at(1);
+    expect_bad_alloc([&] { pfc::sort_stable(cb, 3); });
+    platform::heap_disarm();
+    EXPECT_EQ(keys, (std::vector<int>{3, 2, 1}));
+    // 2^30 positions of 4 bytes do not fit in 32 bits: refused before asking the heap.
+    expect_bad_alloc([&] { pfc::sort_stable(cb, 0x40000000u); });
+    EXPECT_EQ(platform::heap_allocations(), 0u);
+    EXPECT_EQ(cb.compares + cb.swaps, 0);
+    // A throwing comparer still releases the position array.
+    std::vector<int> many(100, 1);
+    sorter<int> bad(many);
+    EXPECT_THROW(pfc::sort_stable(bad, 101), std::out_of_range);
+    EXPECT_EQ(platform::heap_live_blocks(), blocks);
+}
+
+TEST(Reorder, SmallPermutations) {
+    const struct { std::vector<t_size> order; swaps_t swaps; std::string result; } cases[] = {
+        {{}, {}, ""}, {{0, 1, 2}, {}, "abc"}, {{1, 0}, {{0, 1}}, "ba"}, {{1, 2, 0}, {{0, 1}, {1, 2}}, "bca"}};
+    for (const auto& c : cases) {
+        std::string items = std::string("abc").substr(0, c.order.size());
+        recorder<std::string> cb(items);
+        pfc::reorder(cb, c.order.empty() ? nullptr : c.order.data(), static_cast<t_size>(c.order.size()));
+        EXPECT_EQ(cb.swaps, c.swaps);
+        EXPECT_EQ(items, c.result);
+    }
+}
+
+TEST(Reorder, RandomPermutationsCostOneSwapLessThanEachCycle) {
+    std::mt19937 rng(3);
+    for (t_size n : {1u, 2u, 5u, 64u, 1000u, 8192u, 8193u, 20000u}) {
+        SCOPED_TRACE(n);
+        std::vector<t_size> order(n), items(n);
+        std::iota(order.begin(), order.end(), 0u);
+        std::shuffle(order.begin(), order.end(), rng);
+        std::iota(items.begin(), items.end(), 100u);
+        std::size_t cycles = 0;
+        std::vector<bool> seen(n);
+        for (t_size i = 0; i < n; ++i)
+            for (t_size j = i, first = 1; !seen[j]; j = order[j], first = 0) seen[j] = true, cycles += first;
+        recorder<std::vector<t_size>> cb(items);
+        pfc::reorder(cb, order.data(), n);
+        for (t_size i = 0; i < n; ++i) ASSERT_EQ(items[i], 100u + order[i]) << i;
+        EXPECT_EQ(cb.swaps.size(), n - cycles);
+    }
+}
+
+TEST(Reorder, MarksBeyond8192PositionsTakeOneHeapBlock) {
+    const auto try_reorder = [](t_size n) {
+        std::vector<t_size> order(n);
+        std::iota(order.begin(), order.end(), 0u);
+        std::swap(order.front(), order.back());
+        std::vector<int> items(n);
+        recorder<std::vector<int>> cb(items);
+        pfc::reorder(cb, order.data(), n);
+        return cb.swaps.size();
+    };
+    platform::heap_fail_at(1, true);
+    EXPECT_EQ(try_reorder(8192), 1u) << "8,192 positions need no heap";
+    EXPECT_THROW(try_reorder(8193), std::bad_alloc);
+    platform::heap_disarm();
+    EXPECT_EQ(try_reorder(8193), 1u);
+    EXPECT_EQ(platform::heap_allocations(), 1u);
+}
+
+TEST(Reorder, OrderThatIsNoPermutationIsRefusedBeforeAnySwap) {
+    std::vector<std::vector<t_size>> bad = {
+        {0, 3, 1}, {1, 1, 0}, {2, 0, 0}, {0xFFFFFFFF, 0, 1},
+        {1, 0, 3, 2, 4, 4},  // valid cycles first, then the fault
+        std::vector<t_size>(9000),  // beyond the fixed area: the heap part checks too
+    };
+    std::iota(bad.back().begin(), bad.back().end(), 0u);
+    bad.back()[8999] = 8500;
+    for (const auto& order : bad) {
+        std::vector<int> items(order.size());
+        std::iota(items.begin(), items.end(), 0);
+        const std::vector<int> before = items;
+        recorder<std::vector<int>> cb(items);
+        try {
+            pfc::reorder(cb, order.data(), static_cast<t_size>(order.size()));
+            ADD_FAILURE() << "accepted";
+        } catch (const pfc::exception_bug_check& e) {
+            EXPECT_STREQ(e.what(), "Bug check");
+        }
+        EXPECT_TRUE(cb.swaps.empty());
+        EXPECT_EQ(items, before);
+    }
+}
+
+const bool table[3] = {true, false, true};
+
+// Records the positions a find asks about, to prove it asks no more than it must.
+class recording_mask : public bit_array {
+public:
+    explicit recording_mask(std::vector<bool> p_bits) : m_bits(std::move(p_bits)) {}
+    bool get(t_size n) const override { return asked.push_back(n), n < m_bits.size() && m_bits[n]; }
+    mutable std::vector<t_size> asked;
+
+private:
+    std::vector<bool> m_bits;
+};
+
+TEST(BitArray, SlotsAndTableLayoutAreTheHosts) {
+    EXPECT_EQ(vtable_slot(&bit_array::get), 0);
+    EXPECT_EQ(vtable_slot(&bit_array::find), 1);
+    EXPECT_EQ(vtable_slot(&bit_array_true::find), 1);
+    const bit_array_table_t<bool> mask(table, 3, true);
+    EXPECT_EQ(field_at<const void*>(&mask, sizeof(void*)), table);
+    EXPECT_EQ(field_at<t_uint32>(&mask, 2 * sizeof(void*)), 3u);
+    EXPECT_EQ(field_at<char>(&mask, 2 * sizeof(void*) + 4), 1);
+}
+
+TEST(BitArray, TableGet) {
+    const bit_array_table_t<bool> past_false(table, 3, false), past_true(table, 3, true);
+    for (const auto& [position, after_false, after_true] :
+         {std::tuple<t_size, bool, bool>{0, true, true}, {1, false, false}, {2, true, true}, {3, false, true},
+          {100, false, true}, {0xFFFFFFFF, false, true}}) {
+        EXPECT_EQ(past_false.get(position), after_false) << position;
+        EXPECT_EQ(past_true.get(position), after_true) << position;
+    }
+    // A table filled byte by byte by other code: 2 and 0xFF are true, not undefined.
+    const unsigned char bytes[3] = {2, 0, 0xFF};
+    bool raw[3];
+    std::memcpy(raw, bytes, sizeof raw);
+    const bit_array_table_t<bool> mask(raw, 3);
+    EXPECT_EQ(std::vector<bool>({mask.get(0), mask.get(1), mask.get(2)}), std::vector<bool>({true, false, true}));
+}
+
+TEST(BitArray, CommonFindOnTheTable) {
+    const bit_array_table_t<bool> mask(table, 3, false);
+    const struct { bool val; t_size start; t_int32 count; t_size expected; } cases[] = {
+        {false, 0, 3, 1},     {true, 1, 2, 2},   {false, 2, 1, 3} /* none: 2 + 1 */, {true, 0, 0, 0},
+        {false, 5000, 0, 5000} /* count 0 answers start, also far past the table */,
+        {true, 2, -3, 2},     {false, 2, -1, 1} /* none: 2 - 1 */, {false, 2, -3, 1},  {true, 1, -1, 0},
+        {false, 0, -1, 0xFFFFFFFF} /* wraps below 0 */,           {false, 3, 5, 3} /* the third field */,
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(mask.find(c.val, c.start, c.count), c.expected) << c.val << " from " << c.start << " over " << c.count;
+}
+
+TEST(BitArray, CommonFindAsksEachPositionOnceInOrder) {
+    const struct { bool val; t_size start; t_int32 count; t_size expected; std::vector<t_size> asked; } cases[] = {
+        {true, 0, 5, 3, {0, 1, 2, 3}}, {true, 2, -3, 0xFFFFFFFF, {2, 1, 0}}, {false, 7, 0, 7, {}}};
+    for (const auto& c : cases) {
+        const recording_mask mask({false, false, false, true, false});
+        EXPECT_EQ(mask.find(c.val, c.start, c.count), c.expected);
+        EXPECT_EQ(mask.asked, c.asked);
+    }
+}
+
+TEST(BitArray, AllTrueAgreesWithTheCommonFind) {
+    const bit_array_true own;
+    const bit_array& as_host = own;
+    EXPECT_TRUE(own.get(0) && own.get(0xFFFFFFFF));
+    EXPECT_EQ(as_host.find(true, 5, 10), 5u);
+    EXPECT_EQ(as_host.find(false, 5, 10), 15u);
+    EXPECT_EQ(as_host.find(false, 5, -3), 2u);
+    const bool all[8] = {true, true, true, true, true, true, true, true};
+    const bit_array_table_t<bool> common(all, 8, true);
+    for (t_size start : {0u, 3u, 7u})
+        for (t_int32 count : {-3, -1, 0, 1, 4})
+            for (bool val : {false, true})
+                EXPECT_EQ(as_host.find(val, start, count), common.find(val, start, count))
+                    << val << " from " << start << " over " << count;
+}
+
+}  // namespace
