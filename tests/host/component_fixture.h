@@ -44,3 +44,14 @@ protected:
     host::application app;
     host::component_library* component = nullptr;
 };
+
+// The message of the exception of type E that p_action throws, or "(no error)".
+template <typename E, typename F>
+std::string message_of(F&& p_action) {
+    try {
+        p_action();
+    } catch (const E& e) {
+        return e.what();
+    }
+    return "(no error)";
+}

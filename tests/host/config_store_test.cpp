@@ -1,6 +1,8 @@
+// The configuration as the host sees it: the stream through the client, and
+// the host's configuration file across loads of the library.
+
 #include <gtest/gtest.h>
 
-#include <dlfcn.h>
 #include <stdlib.h>
 
 #include <filesystem>
@@ -18,6 +20,7 @@ namespace fs = std::filesystem;
 namespace {
 
 using bytes = std::vector<unsigned char>;
+using outcome = host::config_store::outcome;
 
 // Position (100, 50), then size (400, 300).
 const bytes example = {
@@ -28,17 +31,13 @@ const bytes example = {
 };
 
 // The same two records with every value 0: what a fresh component writes.
-bytes fresh() {
+const bytes fresh = [] {
     bytes out = example;
-    for (std::size_t at : {20u, 48u}) std::fill(out.begin() + at, out.begin() + at + 8, 0);
+    for (long at : {20L, 48L}) std::fill(out.begin() + at, out.begin() + at + 8, 0);
     return out;
-}
+}();
 
-bytes size_first() {
-    bytes out(example.begin() + 28, example.end());
-    out.insert(out.end(), example.begin(), example.begin() + 28);
-    return out;
-}
+bytes cut(long p_length) { return bytes(example.begin(), example.begin() + p_length); }
 
 bytes get_config(foobar2000_client& p_client, unsigned* p_calls = nullptr) {
     host::memory_writer writer;
@@ -60,36 +59,23 @@ bytes file_bytes(const fs::path& p_file) {
 }
 
 void write_file(const fs::path& p_file, const bytes& p_data) {
-    std::ofstream(p_file, std::ios::binary).write(reinterpret_cast<const char*>(p_data.data()),
-                                                  static_cast<std::streamsize>(p_data.size()));
-}
-
-std::vector<std::string> folder_listing(const fs::path& p_folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(p_folder)) names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
+    std::ofstream(p_file, std::ios::binary).write(reinterpret_cast<const char*>(p_data.data()), static_cast<std::streamsize>(p_data.size()));
 }
 
 }  // namespace
 
-TEST_F(LoadedComponent, FreshConfigurationIsFiftySixBytesInSixWrites) {
+TEST_F(LoadedComponent, ConfigurationStreamIsFiftySixBytesInEitherOrder) {
     unsigned calls = 0;
-    EXPECT_EQ(get_config(component->client(), &calls), fresh());
+    EXPECT_EQ(get_config(component->client(), &calls), fresh);
     EXPECT_EQ(calls, 6u) << "GUID, length and payload, per record";
-}
-
-TEST_F(LoadedComponent, ExampleConfigurationReadInEitherOrderIsWrittenBackPositionFirst) {
-    for (const bytes& input : {example, size_first()}) {
-        set_config(component->client(), fresh());
+    bytes size_first(example.begin() + 28, example.end());
+    size_first.insert(size_first.end(), example.begin(), example.begin() + 28);
+    for (const bytes& input : {example, size_first}) {
+        set_config(component->client(), fresh);
         set_config(component->client(), input);
-        EXPECT_EQ(get_config(component->client()), example);
+        EXPECT_EQ(get_config(component->client()), example) << "written back position first";
     }
-}
-
-TEST_F(LoadedComponent, DamagedStreamReachesTheHostAsAStreamError) {
-    bytes cut(example.begin(), example.begin() + 46);
-    EXPECT_THROW(set_config(component->client(), cut), foobar2000_io::exception_io_data);
+    EXPECT_THROW(set_config(component->client(), cut(46)), foobar2000_io::exception_io_data);
 }
 
 namespace {
@@ -120,116 +106,83 @@ protected:
         EXPECT_EQ(dlopen(SORVALE_COMPONENT, RTLD_NOW | RTLD_NOLOAD), nullptr) << "the library stayed loaded";
         return messages;
     }
+    // A run that only checks how the file was taken and what the component then holds.
+    std::vector<std::string> run_expecting(outcome p_kind, const bytes& p_config) {
+        return run([&](host::application& app, host::component_library& c) {
+            EXPECT_EQ(app.restore_result_of(c)->kind, p_kind);
+            EXPECT_EQ(get_config(c.client()), p_config);
+        });
+    }
 
     fs::path folder;
     fs::path file;
 };
 
-using outcome = host::config_store::outcome;
-
-}  // namespace
-
-TEST_F(ConfigStore, ConfigurationSurvivesTwoLoadsOfTheLibrary) {
-    auto first = run([](host::application& app, host::component_library& c) {
-        EXPECT_EQ(app.restore_result_of(c)->kind, outcome::none_saved);
-        set_config(c.client(), example);
-    });
-    EXPECT_TRUE(first.empty());
-    EXPECT_EQ(file_bytes(file), example) << "exactly the bytes get_config wrote";
-    EXPECT_EQ(folder_listing(folder), std::vector<std::string>{"foo_sorvale.so.cfg"}) << "no temporary file left";
-
-    auto second = run([](host::application& app, host::component_library& c) {
-        const auto* restored = app.restore_result_of(c);
-        EXPECT_EQ(restored->kind, outcome::restored);
-        EXPECT_EQ(restored->data, example);
-        EXPECT_EQ(get_config(c.client()), example);
-    });
-    EXPECT_TRUE(second.empty());
-}
-
-TEST_F(ConfigStore, SavingOnRequestReplacesTheFileAtOnce) {
-    run([&](host::application& app, host::component_library& c) {
-        set_config(c.client(), example);
-        EXPECT_EQ(app.save_configuration(), 1u);
-        EXPECT_EQ(file_bytes(file), example);
-        set_config(c.client(), fresh());
-        EXPECT_EQ(app.save_configuration(), 1u);
-        EXPECT_EQ(file_bytes(file), fresh());
-    });
-}
-
-TEST_F(ConfigStore, StrayBytesAfterTheLastRecordAreNoDamage) {
-    bytes stored = example;
-    stored.insert(stored.end(), {1, 2, 3, 4, 5, 6, 7});
-    write_file(file, stored);
-    auto messages = run([](host::application& app, host::component_library& c) {
-        EXPECT_EQ(app.restore_result_of(c)->kind, outcome::restored);
-        EXPECT_EQ(get_config(c.client()), example);
-    });
-    EXPECT_TRUE(messages.empty());
-}
-
 // Files the component refuses: each is moved aside whole, named in one
 // message, and the component runs on its defaults, even where records before
 // the damage had been applied.
-struct damaged_case {
-    const char* name;
-    bytes contents;
-};
+class DamagedConfigFile : public ConfigStore, public ::testing::WithParamInterface<std::pair<const char*, bytes>> {};
 
-class DamagedConfigFile : public ConfigStore, public ::testing::WithParamInterface<damaged_case> {};
-
-TEST_P(DamagedConfigFile, IsMovedAsideAndTheComponentRunsOnItsDefaults) {
-    const bytes& damaged = GetParam().contents;
-    write_file(file, damaged);
-    auto messages = run([](host::application& app, host::component_library& c) {
-        EXPECT_EQ(app.restore_result_of(c)->kind, outcome::rejected);
-        EXPECT_EQ(get_config(c.client()), fresh());
-    });
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0].find('\n'), std::string::npos);
-    EXPECT_NE(messages[0].find(file.string() + ".bad"), std::string::npos) << messages[0];
-    EXPECT_NE(messages[0].find("Unsupported format or corrupted file"), std::string::npos) << messages[0];
-    EXPECT_EQ(file_bytes(folder / "foo_sorvale.so.cfg.bad"), damaged) << "nothing of the damaged file is lost";
-    EXPECT_EQ(file_bytes(file), fresh()) << "the next save holds the defaults";
-}
-
-namespace {
-
-bytes cut(std::size_t p_length) { return bytes(example.begin(), example.begin() + static_cast<long>(p_length)); }
-
+// An unclaimed record of 1,000 bytes of which 10 are there.
 bytes unclaimed_cut_short() {
     bytes out = example;
-    const bytes header = {0xEE, 0xEE, 0xEE, 0xEE, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xE8, 0x03, 0, 0};
-    out.insert(out.end(), header.begin(), header.end());
-    out.insert(out.end(), 10, 0x55);
+    out.insert(out.end(), {0xEE, 0xEE, 0xEE, 0xEE, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xE8, 0x03, 0, 0, 0x55, 0x55, 0x55, 0x55, 0x55, 0x55, 0x55, 0x55, 0x55, 0x55});
     return out;
 }
 
 }  // namespace
 
+TEST_F(ConfigStore, ConfigurationSurvivesTwoLoadsOfTheLibraryAndIsSavedAtomically) {
+    auto first = run([&](host::application& app, host::component_library& c) {
+        EXPECT_EQ(app.restore_result_of(c)->kind, outcome::none_saved);
+        for (const bytes* config : {&example, &fresh, &example}) {
+            set_config(c.client(), *config);
+            EXPECT_EQ(app.save_configuration(), 1u);  // on request, at once
+            EXPECT_EQ(file_bytes(file), *config);
+        }
+    });
+    EXPECT_TRUE(first.empty());
+    EXPECT_EQ(file_bytes(file), example) << "exactly the bytes get_config wrote";
+    std::vector<fs::path> listing(fs::directory_iterator(folder), fs::directory_iterator{});
+    EXPECT_EQ(listing, std::vector<fs::path>{file}) << "no temporary file left";
+
+    auto second = run([](host::application& app, host::component_library& c) {
+        EXPECT_EQ(app.restore_result_of(c)->data, example);
+        EXPECT_EQ(app.restore_result_of(c)->kind, outcome::restored);
+        EXPECT_EQ(get_config(c.client()), example);
+    });
+    EXPECT_TRUE(second.empty());
+}
+
+TEST_P(DamagedConfigFile, IsMovedAsideAndTheComponentRunsOnItsDefaults) {
+    const bytes& damaged = GetParam().second;
+    write_file(file, damaged);
+    auto messages = run_expecting(outcome::rejected, fresh);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].find('\n'), std::string::npos);
+    EXPECT_NE(messages[0].find(file.string() + ".bad"), std::string::npos) << messages[0];
+    EXPECT_NE(messages[0].find("Unsupported format or corrupted file"), std::string::npos) << messages[0];
+    EXPECT_EQ(file_bytes(folder / "foo_sorvale.so.cfg.bad"), damaged) << "nothing of the damaged file is lost";
+    EXPECT_EQ(file_bytes(file), fresh) << "the next save holds the defaults";
+}
+
 INSTANTIATE_TEST_SUITE_P(Table, DamagedConfigFile,
-                         ::testing::Values(damaged_case{"guid_without_length", cut(16)},
-                                           damaged_case{"inside_second_length", cut(46)},
-                                           damaged_case{"inside_second_payload", cut(50)},
-                                           damaged_case{"inside_first_payload", cut(24)},
-                                           damaged_case{"unclaimed_record_cut_short", unclaimed_cut_short()}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         ::testing::Values(std::pair("guid_without_length", cut(16)), std::pair("inside_second_length", cut(46)),
+                                           std::pair("inside_second_payload", cut(50)), std::pair("inside_first_payload", cut(24)),
+                                           std::pair("unclaimed_record_cut_short", unclaimed_cut_short())),
+                         [](const auto& info) { return std::string(info.param.first); });
 
 TEST_F(ConfigStore, AnEarlierBadFileIsNeverOverwritten) {
     write_file(folder / "foo_sorvale.so.cfg.bad", {1, 2, 3});
     write_file(file, cut(50));
-    auto messages = run([](host::application&, host::component_library&) {});
-    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(run_expecting(outcome::rejected, fresh).size(), 1u);
     EXPECT_EQ(file_bytes(folder / "foo_sorvale.so.cfg.bad"), (bytes{1, 2, 3}));
     EXPECT_EQ(file_bytes(folder / "foo_sorvale.so.cfg.2.bad"), cut(50));
 }
 
 TEST_F(ConfigStore, AFileThatCannotBeReadIsKeptAndNeverOverwritten) {
     fs::create_directory(file);  // something is there, but it is no file
-    auto messages = run([](host::application& app, host::component_library& c) {
-        EXPECT_EQ(app.restore_result_of(c)->kind, outcome::unreadable);
-    });
+    auto messages = run_expecting(outcome::unreadable, fresh);
     ASSERT_EQ(messages.size(), 2u) << "one for the restore, one for the save it refuses";
     EXPECT_NE(messages[0].find(file.string()), std::string::npos) << messages[0];
     EXPECT_NE(messages[1].find("not saved"), std::string::npos) << messages[1];
@@ -260,10 +213,8 @@ TEST_F(ConfigStore, AComponentFailingToSaveLeavesTheOldFile) {
 }
 
 TEST(ConfigFolder, FollowsXdgThenHome) {
-    const char* saved_xdg = std::getenv("XDG_CONFIG_HOME");
-    const char* saved_home = std::getenv("HOME");
-    const std::string xdg = saved_xdg ? saved_xdg : "", home = saved_home ? saved_home : "";
-
+    const char *xdg = std::getenv("XDG_CONFIG_HOME"), *home = std::getenv("HOME");
+    const std::string saved_xdg = xdg ? xdg : "", saved_home = home ? home : "";
     setenv("XDG_CONFIG_HOME", "/xdg", 1);
     setenv("HOME", "/home/someone", 1);
     EXPECT_EQ(host::config_store::default_folder(), fs::path("/xdg/sorvale-host"));
@@ -272,7 +223,6 @@ TEST(ConfigFolder, FollowsXdgThenHome) {
     unsetenv("XDG_CONFIG_HOME");
     unsetenv("HOME");
     EXPECT_THROW(host::config_store::default_folder(), host::config_error);
-
-    if (saved_xdg) setenv("XDG_CONFIG_HOME", xdg.c_str(), 1);
-    if (saved_home) setenv("HOME", home.c_str(), 1);
+    if (xdg) setenv("XDG_CONFIG_HOME", saved_xdg.c_str(), 1);
+    if (home) setenv("HOME", saved_home.c_str(), 1);
 }

@@ -1,3 +1,5 @@
+// The host's playback queue, its reports, and the component reading it.
+
 #include <gtest/gtest.h>
 
 #include <stdexcept>
@@ -21,16 +23,10 @@ public:
     t_int32 service_add_ref() noexcept override { return ++references; }
     t_int32 service_release() noexcept override { return --references; }
     void on_changed(t_change_origin p_origin) override {
-        heard.push_back({p_origin, m_queue.size()});
+        heard.emplace_back(p_origin, m_queue.size());
         if (m_fails) throw std::runtime_error("listener broke");
     }
-
-    struct report {
-        origin what;
-        t_size queue_size;
-        bool operator==(const report&) const = default;
-    };
-    std::vector<report> heard;
+    std::vector<std::pair<origin, t_size>> heard;  // what changed, and the queue's size then
     t_int32 references = 0;
 
 private:
@@ -38,10 +34,11 @@ private:
     bool m_fails;
 };
 
+using reports = std::vector<std::pair<origin, t_size>>;
+
 class HostQueue : public ::testing::Test {
 protected:
     HostQueue() : app([this](const std::string& p_message) { messages.push_back(p_message); }) {}
-
     void SetUp() override { app.services().add(playback_queue_callback::class_guid, &ear); }
     void TearDown() override {
         app.services().remove(&ear);
@@ -54,7 +51,6 @@ protected:
         for (t_size i : p_indexes) items.push_back(app.tracks().queue_item(i));
         app.queue().add(items);
     }
-
     std::vector<t_size> queued() {
         std::vector<t_size> out;
         for (t_size i = 0; i < app.queue().size(); ++i) out.push_back(app.queue().at(i).m_item);
@@ -68,40 +64,40 @@ protected:
 
 }  // namespace
 
-TEST_F(HostQueue, IsTheOnePlaylistManagerInTheRegistry) {
-    const auto& managers = app.services().services_of(playlist_manager::class_guid);
-    ASSERT_EQ(managers.size(), 1u);
-    EXPECT_EQ(managers[0].get_ptr(), static_cast<service_base*>(&app.queue()));
-}
-
-TEST_F(HostQueue, AddingReportsEntriesAddedOnceTheEntriesAreIn) {
+TEST_F(HostQueue, AddingReportsOnceTheEntriesAreInAndReadingAppendsHeadFirst) {
     queue_tracks({4, 0, 7});
     queue_tracks({});
-    EXPECT_EQ(ear.heard, (std::vector<listener::report>{{origin::origin_entries_added, 3}}));
+    EXPECT_EQ(ear.heard, (reports{{origin::origin_entries_added, 3}}));
     EXPECT_EQ(queued(), (std::vector<t_size>{4, 0, 7}));
     EXPECT_EQ(app.tracks().at(0).references(), 1);
+    {
+        pfc::list_t<t_playback_queue_item> list;
+        app.queue().read_queue_contents(list);
+        ASSERT_EQ(list.get_count(), 3u);
+        EXPECT_EQ(list[0].m_item, 4u);
+        EXPECT_EQ(list[2].m_handle.get_ptr(), static_cast<metadb_handle*>(&app.tracks().at(7)));
+        EXPECT_EQ(app.tracks().at(4).references(), 2) << "the queue's and the list's";
+    }
+    EXPECT_EQ(app.tracks().at(4).references(), 1);
 }
 
-TEST_F(HostQueue, RemovingReportsBeforeReturningWithTheQueueAlreadyShort) {
+TEST_F(HostQueue, RemovingAndTakingTheHeadReportWithTheQueueAlreadyChanged) {
     queue_tracks({1, 2, 3, 4, 5});
     ear.heard.clear();
     const bool marks[] = {true, false, true, false};
     app.queue().remove_queue_entries(bit_array_table_t<bool>(marks, 4, true));  // past the table: marked
     EXPECT_EQ(queued(), (std::vector<t_size>{2, 4}));
-    EXPECT_EQ(ear.heard, (std::vector<listener::report>{{origin::origin_entries_removed, 2}}));
+    EXPECT_EQ(ear.heard, (reports{{origin::origin_entries_removed, 2}}));
     EXPECT_EQ(app.tracks().at(1).references(), 0) << "removed entries give their track back";
 
     ear.heard.clear();
     const bool none[] = {false};
     app.queue().remove_queue_entries(bit_array_table_t<bool>(none, 1, false));
     EXPECT_TRUE(ear.heard.empty()) << "nothing left the queue, so nothing changed";
-
     app.queue().remove_queue_entries(bit_array_true());
     EXPECT_EQ(app.queue().size(), 0u);
-    EXPECT_EQ(ear.heard, (std::vector<listener::report>{{origin::origin_entries_removed, 0}}));
-}
+    EXPECT_EQ(ear.heard, (reports{{origin::origin_entries_removed, 0}}));
 
-TEST_F(HostQueue, TakingTheHeadReportsHeadTakenAndHandsTheTrackOn) {
     queue_tracks({9, 10});
     ear.heard.clear();
     {
@@ -109,7 +105,7 @@ TEST_F(HostQueue, TakingTheHeadReportsHeadTakenAndHandsTheTrackOn) {
         EXPECT_EQ(playing.get_ptr(), static_cast<metadb_handle*>(&app.tracks().at(9)));
         EXPECT_EQ(app.tracks().at(9).references(), 1) << "held by the player only";
     }
-    EXPECT_EQ(ear.heard, (std::vector<listener::report>{{origin::origin_head_taken, 1}}));
+    EXPECT_EQ(ear.heard, (reports{{origin::origin_head_taken, 1}}));
     app.queue().take_head();
     EXPECT_TRUE(app.queue().take_head().is_empty());
     EXPECT_EQ(ear.heard.size(), 2u) << "an empty queue has no head to take";
@@ -120,53 +116,28 @@ TEST_F(HostQueue, AFailingListenerIsReportedAndTheOthersStillHear) {
     app.services().add(playback_queue_callback::class_guid, &broken);
     queue_tracks({0});
     app.services().remove(&broken);
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0], "a queue listener failed: listener broke");
+    EXPECT_EQ(messages, std::vector<std::string>{"a queue listener failed: listener broke"});
     EXPECT_EQ(ear.heard.size(), 1u);
     EXPECT_EQ(app.queue().size(), 1u) << "the change stands";
 }
 
-TEST_F(HostQueue, ReadQueueContentsAppendsHeadFirstThroughTheList) {
-    queue_tracks({5, 6, 2});
-    {
-        pfc::list_t<t_playback_queue_item> list;
-        app.queue().read_queue_contents(list);
-        ASSERT_EQ(list.get_count(), 3u);
-        EXPECT_EQ(list[0].m_item, 5u);
-        EXPECT_EQ(list[2].m_handle.get_ptr(), static_cast<metadb_handle*>(&app.tracks().at(2)));
-        EXPECT_EQ(app.tracks().at(5).references(), 2) << "the queue's and the list's";
-    }
-    EXPECT_EQ(app.tracks().at(5).references(), 1);
-}
-
-TEST_F(LoadedComponent, ReportsReachTheComponentWhichReadsNothingWithoutItsWindow) {
-    std::vector<t_playback_queue_item> items{app.tracks().queue_item(0), app.tracks().queue_item(1)};
-    app.queue().add(items);
-    app.queue().remove_queue_entries(bit_array_true());
-    app.queue().add(items);
-    app.queue().take_head();
-    EXPECT_EQ(app.api().calls().find_class, 0u);
-    EXPECT_EQ(app.services().services_of(playback_queue_callback::class_guid).size(), 1u);
-}
-
-// The component reads the queue when its window opens and again on every
-// report; each read takes and gives back track references and locks.
-TEST_F(LoadedComponent, WindowReadingTheQueueGivesBackEveryReferenceAndLock) {
+// The component reads the queue only while its window is open: when it opens
+// and on every report; each read takes and gives back track references and locks.
+TEST_F(LoadedComponent, OnlyTheWindowReadsTheQueueAndGivesBackEveryReferenceAndLock) {
     std::vector<t_playback_queue_item> items;
     for (t_size i = 0; i < 8; ++i) items.push_back(app.tracks().queue_item(i));  // the unreadable and untitled ones too
     app.queue().add(items);
+    app.queue().remove_queue_entries(bit_array_true());
+    app.queue().add(items);
     items.clear();
-
+    EXPECT_EQ(app.api().calls().find_class, 0u) << "the reports reached a component without its window";
     service<mainmenu_commands>()->execute(0, service_ptr_t<service_base>());
     EXPECT_EQ(app.api().calls().find_class, 1u) << "the window read the queue once";
-    EXPECT_EQ(app.tracks().live_references(), 8);
-    EXPECT_EQ(app.tracks().locks_held(), 0);
-
+    expect_host_balanced(app);
     const bool marks[] = {false, true, false, true};
     app.queue().remove_queue_entries(bit_array_table_t<bool>(marks, 4, false));
     app.queue().take_head();
+    expect_host_balanced(app);
     EXPECT_EQ(app.tracks().live_references(), 5);
-    EXPECT_EQ(app.tracks().locks_held(), 0);
-
     service<initquit>()->on_quit();
 }

@@ -1,0 +1,157 @@
+// The library as the host loads it: its one export, the client object, the
+// service list and the component-version service.
+
+#include <elf.h>
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <regex>
+#include <vector>
+
+#include "boundary/componentversion.h"
+#include "component_fixture.h"
+#include "host/component_list.h"
+#include "integration/initquit.h"
+#include "integration/mainmenu_commands.h"
+#include "integration/playback_queue_callback.h"
+#include "platform/com.h"
+#include "platform/heap.h"
+
+TEST_F(LoadedComponent, ClientOffersItsFourUncountedServicesInListOrder) {
+    auto& client = component->client();
+    EXPECT_EQ(client.get_version(), 71u);
+    EXPECT_FALSE(client.is_debug());
+    EXPECT_EQ(client.get_service_list(), client.get_service_list());
+    const GUID expected[] = {mainmenu_commands::class_guid, playback_queue_callback::class_guid, initquit::class_guid,
+                             componentversion::class_guid};
+    const auto& factories = component->factories();
+    ASSERT_EQ(factories.size(), 4u);
+    EXPECT_EQ(pfc::print_guid(factories[0].class_guid), "{35077B8C-6E70-47BA-B9DD-D51500E12F2E}");
+    auto* node = client.get_service_list();
+    for (std::size_t i = 0; i < 4; ++i, node = node->get_next()) {
+        service_base* service = factories[i].service.get_ptr();
+        EXPECT_EQ(factories[i].class_guid, expected[i]) << "position " << i;
+        service_ptr_t<service_base> queried;
+        EXPECT_TRUE(service->service_query(queried, expected[i]));
+        EXPECT_EQ(queried.get_ptr(), service);
+        EXPECT_FALSE(service->service_query(queried, expected[(i + 1) % 4]));
+        EXPECT_FALSE(service->service_query(queried, pfc::guid_null));
+        EXPECT_EQ(service->service_add_ref(), 1);
+        EXPECT_EQ(service->service_release(), 1);
+        service_ptr_t<service_base> again;
+        node->instance_create(again);
+        EXPECT_EQ(again.get_ptr(), service) << "instance_create hands out the same object";
+        EXPECT_EQ(app.services().services_of(expected[i]).size(), 1u);
+    }
+    EXPECT_EQ(node, nullptr);
+    component->unload();
+    EXPECT_TRUE(app.services().services_of(mainmenu_commands::class_guid).empty());
+}
+
+TEST_F(LoadedComponent, EveryExportCallStartsTheComponentRuntimeAndAnswersTheSameClient) {
+    platform::reset_co_initialize_calls();
+    host::host_api other_api(app.services());
+    EXPECT_EQ(component->entry()(&app.api(), component->handle()), &component->client());
+    EXPECT_EQ(component->entry()(&other_api, component->handle()), &component->client());
+    const auto record = platform::co_initialize_calls();
+    EXPECT_EQ(record.calls, 2u);
+    EXPECT_EQ(record.last_mode, COINIT_APARTMENTTHREADED);
+    EXPECT_TRUE(record.last_reserved_was_null);
+    component->entry()(&app.api(), component->handle());  // leave the host's own API in place
+}
+
+TEST_F(LoadedComponent, ComponentListShowsTheTextsOfTheVersionService) {
+    const host::component_entry entry = host::describe_component(*component);  // one sink for all four texts
+    EXPECT_TRUE(entry.has_version_info);
+    EXPECT_EQ(entry.file_name, "foo_sorvale.so") << "the host passed the file name, not the path";
+    EXPECT_EQ(entry.name, "Sorvale");
+    EXPECT_EQ(entry.version, "0.1.1");
+    const std::regex form(
+        "Sorvale component\nby Tevrin\n\nVersion: 0\\.1\\.1\n"
+        "Compiled: (Jan|Feb|Mar|Apr|May|Jun|Jul|Aug|Sep|Oct|Nov|Dec) ( [1-9]|[1-3][0-9]) [0-9]{4} - "
+        "([01][0-9]|2[0-3]):[0-5][0-9]:[0-5][0-9]");
+    EXPECT_TRUE(std::regex_match(entry.about, form)) << entry.about;
+}
+
+TEST_F(LoadedComponent, LibraryPathKeepsOnlyTheLatestFileName) {
+    auto& client = component->client();
+    const auto file_name = [&] { return host::describe_component(*component).file_name; };
+    client.set_library_path("/opt/player/components/first.so", "first.so");
+    client.set_library_path("/opt/player/components/second.so", "second.so");
+    EXPECT_EQ(file_name(), "second.so");
+    client.set_library_path("/somewhere", "");
+    EXPECT_EQ(file_name(), "");
+    client.set_library_path("/somewhere", nullptr);
+    EXPECT_EQ(file_name(), "") << "a missing name is stored as the empty text";
+
+    client.set_library_path("/x", "foo_sorvale.so");
+    platform::heap_fail_at(1);
+    const std::string error = message_of<std::bad_alloc>([&] { client.set_library_path("/x", "a-much-longer-file-name-than-before.so"); });
+    platform::heap_disarm();
+    EXPECT_EQ(error, "bad allocation");
+    EXPECT_EQ(file_name(), "foo_sorvale.so") << "out of memory keeps the name";
+}
+
+TEST(ComponentBeforeSetup, ReportsAnEmptyFileNameUntilTheHostGivesOne) {
+    void* library = dlopen(SORVALE_COMPONENT, RTLD_NOW | RTLD_LOCAL);
+    ASSERT_NE(library, nullptr) << dlerror();
+    auto entry = reinterpret_cast<foobar2000_get_interface_t>(dlsym(library, "foobar2000_get_interface"));
+    host::registry services;
+    host::host_api api(services);
+    host::string_sink sink;
+    sink.set_string("stale");
+    for (auto* node = entry(&api, library)->get_service_list(); node != nullptr; node = node->get_next()) {
+        if (!(node->get_class_guid() == componentversion::class_guid)) continue;
+        service_ptr_t<service_base> out;
+        node->instance_create(out);
+        static_cast<componentversion*>(out.get_ptr())->get_file_name(sink);
+    }
+    EXPECT_EQ(sink.text(), "");
+    dlclose(library);
+}
+
+namespace {
+
+struct refused_case {
+    const char* name;
+    std::string path;
+    std::string named_in_error;
+};
+
+class LoadingRefuses : public ::testing::TestWithParam<refused_case> {};
+
+}  // namespace
+
+TEST_P(LoadingRefuses, WithAClearErrorAndNothingLoaded) {
+    host::application app;
+    const std::string error = message_of<host::load_error>([&] { app.load_component(GetParam().path); });
+    EXPECT_NE(error.find(GetParam().named_in_error), std::string::npos) << error;
+    EXPECT_TRUE(app.components().empty());
+    EXPECT_EQ(dlopen(OLD_CLIENT_COMPONENT, RTLD_NOW | RTLD_NOLOAD), nullptr) << "a refused library is closed";
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, LoadingRefuses,
+                         ::testing::Values(refused_case{"missing_file", "/nonexistent/foo_missing.so", "/nonexistent/foo_missing.so"},
+                                           refused_case{"no_export", PLATFORM_LIBRARY, "foobar2000_get_interface"},
+                                           refused_case{"client_version_70", OLD_CLIENT_COMPONENT, "70"}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// The names the library defines in its dynamic symbol table, read straight from the ELF file.
+TEST(ComponentLibrary, DefinesExactlyOneDynamicSymbol) {
+    std::ifstream in(SORVALE_COMPONENT, std::ios::binary);
+    const std::vector<char> file((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    ASSERT_GE(file.size(), sizeof(Elf64_Ehdr));
+    const auto* header = reinterpret_cast<const Elf64_Ehdr*>(file.data());
+    const auto* sections = reinterpret_cast<const Elf64_Shdr*>(file.data() + header->e_shoff);
+    std::vector<std::string> names;
+    for (unsigned i = 0; i < header->e_shnum; ++i) {
+        if (sections[i].sh_type != SHT_DYNSYM) continue;
+        const char* strings = file.data() + sections[sections[i].sh_link].sh_offset;
+        const auto* symbols = reinterpret_cast<const Elf64_Sym*>(file.data() + sections[i].sh_offset);
+        for (std::size_t s = 1; s < sections[i].sh_size / sizeof(Elf64_Sym); ++s) {
+            if (symbols[s].st_shndx != SHN_UNDEF) names.emplace_back(strings + symbols[s].st_name);
+        }
+    }
+    EXPECT_EQ(names, std::vector<std::string>{"foobar2000_get_interface"});
+}
