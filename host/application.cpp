@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "forms/application.h"
+#include "forms/form.h"
 #include "integration/initquit.h"
 #include "integration/playlist_manager.h"
 
@@ -69,9 +70,16 @@ void application::quit_components() {
             static_cast<initquit*>(hook.get_ptr())->on_quit();
         } catch (const std::exception& e) {
             say(std::string("a component failed to shut down: ") + e.what());
+        } catch (...) {
+            say("a component failed to shut down");
         }
     }
-    // Whatever window is still open goes now, while the code behind it is loaded.
+    // Whatever window is still open closes now, while the code behind it is
+    // loaded, with its closing events as if the user had closed it; the
+    // toolkit then frees everything.
+    for (forms::Form* form : forms::Application::OpenForms()) {
+        if (!form->IsDisposed()) form->Close();
+    }
     forms::Application::Shutdown();
 }
 

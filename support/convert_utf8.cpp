@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "support/array.h"
+#include "support/exceptions.h"
 #include "support/string8.h"
 
 namespace {
@@ -16,5 +17,10 @@ forms::String convertUTF8toUTF16(const char* p_source) {
     pfc::array_t<t_uint8> bytes;
     bytes.set_size(length);
     std::memcpy(bytes.get_ptr(), p_source, length);
-    return forms::decode_utf8(bytes.get_ptr(), length);
+    try {
+        return forms::decode_utf8(bytes.get_ptr(), length);
+    } catch (const std::bad_alloc&) {
+        // The toolkit's string allocates on its own; out of memory still says "bad allocation".
+        pfc::throw_bad_alloc();
+    }
 }

@@ -72,14 +72,18 @@ void ManagerWin::reloadQueue() { reloadQueue(0); }
 
 namespace {
 
-// One line for a queue entry: the first ARTIST, " - ", the first TITLE. A
-// missing field, a track whose information the host cannot give, or an entry
-// without a track shows as an empty part; the entry still gets its line.
-forms::String line_for(const t_playback_queue_item& p_entry) {
+// Appends the line for one queue entry: the first ARTIST, " - ", the first
+// TITLE. The track's information stays locked while the line is built and
+// appended, and is unlocked on every path. A missing field, a track whose
+// information the host cannot give, or an entry without a track shows as an
+// empty part; the entry still gets exactly one line.
+void append_line(forms::ObjectCollection& p_lines, const t_playback_queue_item& p_entry) {
     metadb_handle* track = p_entry.m_handle.get_ptr();
-    if (track == nullptr) return u" - ";
+    if (track == nullptr) {
+        p_lines.Add(u" - ");
+        return;
+    }
     track->lock_info();
-    // The lock is held while the line is built and let go on every path.
     struct unlock_on_exit {
         metadb_handle* m_track;
         ~unlock_on_exit() { m_track->unlock_info(); }
@@ -91,7 +95,7 @@ forms::String line_for(const t_playback_queue_item& p_entry) {
         artist = info->meta_get_ex("ARTIST", pfc::infinite_size, 0);
         title = info->meta_get_ex("TITLE", pfc::infinite_size, 0);
     }
-    return convertUTF8toUTF16(artist) + u" - " + convertUTF8toUTF16(title);
+    p_lines.Add(convertUTF8toUTF16(artist) + u" - " + convertUTF8toUTF16(title));
 }
 
 }  // namespace
@@ -109,8 +113,7 @@ void ManagerWin::reloadQueue(t_uint32 startingindex) {
     }
     if (startingindex > static_cast<t_uint32>(lines.Count())) startingindex = static_cast<t_uint32>(lines.Count());
 
-    // The line is built and appended while its track is locked.
-    for (t_uint32 i = startingindex; i < queue.get_count(); ++i) lines.Add(line_for(queue[i]));
+    for (t_uint32 i = startingindex; i < queue.get_count(); ++i) append_line(lines, queue[i]);
 }
 
 void ManagerWin::removeButton_Click(forms::Object&, const forms::EventArgs&) {

@@ -282,3 +282,32 @@ TEST_F(QueueWindow, OutOfMemoryWhileReadingTheQueueReleasesEverythingAndKeepsThe
     EXPECT_EQ(app.queue().references(), 1) << "the playlist_manager reference went back";
     EXPECT_EQ(app.tracks().live_references(), 3) << "so did every track the list held";
 }
+
+namespace {
+
+// A track that notes how many lines the window shows when its information is unlocked.
+class watched_track : public host::track {
+public:
+    using host::track::track;
+    void unlock_info() override {
+        if (auto* form = automation::FindForm(u"ManagerWin")) {
+            lines_at_unlock.push_back(automation::Get<forms::ListBox>(*form, u"queueList").Items.Count());
+        }
+        host::track::unlock_info();
+    }
+    std::vector<int> lines_at_unlock;
+};
+
+}  // namespace
+
+TEST_F(QueueWindow, EachLineIsAppendedWhileItsTrackIsLocked) {
+    host::track_info info;
+    info.add_value("ARTIST", "Watcher");
+    auto& watched = static_cast<watched_track&>(
+        app.tracks().add(std::make_unique<watched_track>("/music/watched.flac", info)));
+    enqueue({0});
+    execute();
+    app.queue().add(std::vector<t_playback_queue_item>{app.tracks().queue_item(app.tracks().size() - 1)});
+    EXPECT_EQ(lines().back(), "Watcher - ");
+    EXPECT_EQ(watched.lines_at_unlock, std::vector<int>{2}) << "its line was already there at the unlock";
+}
