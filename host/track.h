@@ -45,7 +45,8 @@ public:
         : m_path(std::move(p_path)), m_info(std::move(p_info)), m_readable(p_readable) {}
     track(const track&) = delete;
     track& operator=(const track&) = delete;
-    ~track() = default;
+    // Virtual: a test may watch a track through a class of its own.
+    virtual ~track() = default;
 
     t_int32 service_release() noexcept override;
     t_int32 service_add_ref() noexcept override;
