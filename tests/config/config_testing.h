@@ -1,5 +1,7 @@
 #pragma once
 
+#include "tests/error_message.h"
+
 // In-memory stand-ins for the host's streams, a configuration variable that
 // records what it is asked, and helpers that spell configuration records.
 
@@ -121,15 +123,5 @@ inline bytes record(const GUID& p_guid, const bytes& p_payload, long p_claimed =
 }
 inline bytes pair_payload(t_int32 p_x, t_int32 p_y) { return le32(static_cast<t_uint32>(p_x)) + le32(static_cast<t_uint32>(p_y)); }
 
-// The message of the exception of type E that p_action throws, or "(no error)".
-template <typename E, typename F>
-std::string message_of(F&& p_action) {
-    try {
-        p_action();
-    } catch (const E& e) {
-        return e.what();
-    }
-    return "(no error)";
-}
 
 }  // namespace config_testing

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "tests/error_message.h"
+
 #include <gtest/gtest.h>
 
 #include <dlfcn.h>
@@ -45,13 +47,3 @@ protected:
     host::component_library* component = nullptr;
 };
 
-// The message of the exception of type E that p_action throws, or "(no error)".
-template <typename E, typename F>
-std::string message_of(F&& p_action) {
-    try {
-        p_action();
-    } catch (const E& e) {
-        return e.what();
-    }
-    return "(no error)";
-}
