@@ -167,19 +167,22 @@ void Control::SetAutoSize(bool autoSize) {
     RequestParentLayout();
 }
 
+// A control that can no longer take the focus stops being its form's active control.
+void Control::GiveUpFocus() {
+    if (Form* form = FindForm(); form && form->ActiveControl() == this) form->SetActiveControl(nullptr);
+}
+
 void Control::SetEnabled(bool enabled) {
     if (enabled_ == enabled) return;
     enabled_ = enabled;
-    if (!enabled)
-        if (Form* form = FindForm(); form && form->ActiveControl() == this) form->SetActiveControl(nullptr);
+    if (!enabled) GiveUpFocus();
     Invalidate();
 }
 
 void Control::SetVisible(bool visible) {
     if (visible_ == visible) return;
     visible_ = visible;
-    if (!visible)
-        if (Form* form = FindForm(); form && form->ActiveControl() == this) form->SetActiveControl(nullptr);
+    if (!visible) GiveUpFocus();
     RequestParentLayout();
     Invalidate();
     VisibleChanged.Raise(*this, EventArgs());

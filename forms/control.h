@@ -194,6 +194,8 @@ protected:
     DisplayItem MakeItem(DrawKind kind, Rectangle bounds, Rectangle clip) const;
     // Requests the parent to lay out again (a child's placement rules changed).
     void RequestParentLayout();
+    // Stops being the form's active control, if it is.
+    void GiveUpFocus();
     bool LayoutSuspended() const { return layoutSuspended_ > 0; }
 
     Rectangle bounds_;
