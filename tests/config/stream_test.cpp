@@ -77,7 +77,11 @@ INSTANTIATE_TEST_SUITE_P(Table, StreamReaderSkip,
                                            skip_case{0, 50, {}, 0},               // nothing is read at all
                                            skip_case{256, 256, {256}, 256},
                                            skip_case{257, 1000, {256, 1}, 257},
-                                           skip_case{10, 0, {10}, 0}));
+                                           skip_case{10, 0, {10}, 0}),
+                         [](const auto& info) {
+                             return "available_" + std::to_string(info.param.available) + "_asked_" +
+                                    std::to_string(info.param.asked);
+                         });
 
 TEST(LimitedReader, ReadObjectPastItsEndConsumesWhatIsThereThenThrows) {
     no_abort abort;

@@ -41,7 +41,11 @@ TEST_P(GeometryRestore, OnlyPositiveValuesAreRestored) {
     EXPECT_EQ(window()->Size(), c.expected_size);
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, GeometryRestore, ::testing::ValuesIn(restore_cases));
+INSTANTIATE_TEST_SUITE_P(Table, GeometryRestore, ::testing::ValuesIn(restore_cases), [](const auto& info) {
+    const auto word = [](int v) { return v < 0 ? "minus" + std::to_string(-v) : std::to_string(v); };
+    const restore_case& c = info.param;
+    return "at_" + word(c.position.x) + "_" + word(c.position.y) + "_size_" + word(c.size.x) + "_" + word(c.size.y);
+});
 
 TEST_F(QueueWindow, VisibleMovesAndResizesAreSavedAsTheyHappen) {
     execute();
