@@ -1,7 +1,8 @@
 #include "platform/com.h"
 
 namespace {
-platform::co_initialize_record g_record{0, 0, true};
+// Constant-initialised: a component may call in from its static constructors.
+constinit platform::co_initialize_record g_record{0, 0, true};
 }
 
 extern "C" long CoInitializeEx(void* pvReserved, std::uint32_t dwCoInit) {

@@ -7,10 +7,12 @@
 namespace platform {
 namespace {
 
-std::uint64_t g_seen = 0;
-std::uint64_t g_fail_at = 0;  // 0: disarmed
-bool g_fail_after = false;
-std::int64_t g_live = 0;
+// Constant-initialised, so they are right before any static constructor of a
+// library that allocates runs.
+constinit std::uint64_t g_seen = 0;
+constinit std::uint64_t g_fail_at = 0;  // 0: disarmed
+constinit bool g_fail_after = false;
+constinit std::int64_t g_live = 0;
 
 // Counts one allocation attempt and says whether it must fail.
 bool injected_failure() {
@@ -23,6 +25,7 @@ bool injected_failure() {
 
 void* heap_alloc(std::size_t size) {
     if (injected_failure()) return nullptr;
+    // A zero-byte malloc may answer null, which would read as out of memory.
     void* block = std::malloc(size == 0 ? 1 : size);
     if (block != nullptr) ++g_live;
     return block;

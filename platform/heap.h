@@ -10,21 +10,31 @@
 // this the one place where a test can make an allocation fail on purpose.
 namespace platform {
 
-void* heap_alloc(std::size_t size);                 // null when memory runs out
-void* heap_realloc(void* block, std::size_t size);  // null when it cannot; block untouched then
-void heap_free(void* block);
+// Not thread-safe: the counters below are plain variables, and everything
+// that allocates through here runs on one thread.
+
+// A block of `size` bytes, or null when memory runs out. Size 0 still gives a
+// block of its own (one byte), so null always means out of memory.
+void* heap_alloc(std::size_t size);
+// Null block: heap_alloc. Size 0: frees the block and answers null. Otherwise
+// the block, moved if need be with its bytes, or null when it cannot grow;
+// the block is then untouched and still the caller's.
+void* heap_realloc(void* block, std::size_t size);
+void heap_free(void* block);  // null: nothing
 
 // Resize without moving. The C library has no such call, so this answers true
 // exactly when the block can already hold `size` bytes where it lies
-// (malloc_usable_size), and leaves the block untouched either way; callers
-// then take their copying path. It never allocates, so fault injection never
-// touches it.
+// (malloc_usable_size; a shrink always can), and false for a null block. It
+// leaves the block untouched either way; callers take their copying path on
+// false. It never allocates, so fault injection never touches it.
 bool heap_expand(void* block, std::size_t size);
 
-// Test hooks. Every heap_alloc and every heap_realloc to a non-zero size is
-// one "allocation", numbered from 1 since the
-// last arm call. When armed with n, allocation number n fails (and, with
-// `and_after`, every one after it too) until disarmed.
+// Test hooks. Every call that may take memory counts as one "allocation":
+// every heap_alloc, size 0 included, and every heap_realloc except one to size
+// 0 of a block, which only frees. They are numbered from 1 since the last arm
+// or disarm. Armed with n, allocation number n fails (and, with `and_after`,
+// every one after it too) until disarmed; a failure answers null as real
+// exhaustion would.
 void heap_fail_at(std::uint64_t n, bool and_after = false);
 void heap_disarm();
 std::uint64_t heap_allocations();  // allocations seen since the last arm/disarm
