@@ -32,9 +32,8 @@ void Button::OnKeyDownDefault(KeyEventArgs& e) {
 bool Button::IsDefault() const {
     const Form* form = FindForm();
     if (!form) return false;
-    if (const Control* active = form->ActiveControl(); dynamic_cast<const Button*>(active))
-        return active == this;
-    return form->AcceptButton() == this;
+    if (const Button* accept = form->AcceptButton()) return accept == this;
+    return form->ActiveControl() == this;
 }
 
 forms::Size Button::GetPreferredSize() const {

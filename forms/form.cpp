@@ -253,8 +253,10 @@ bool Form::ProcessDialogKey(Keys keyData) {
         case Keys::Tab:
             return SelectNextControl(activeControl_, !HasFlag(keyData, Keys::Shift), true);
         case Keys::Enter: {
-            Button* target = dynamic_cast<Button*>(activeControl_);
-            if (!target) target = acceptButton_;
+            // The accept button, even when another button has the focus: Enter
+            // must never press a focused Delete on a form whose accept is Close.
+            Button* target = acceptButton_;
+            if (!target) target = dynamic_cast<Button*>(activeControl_);
             if (!target) return false;
             target->PerformClick();
             return true;

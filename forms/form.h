@@ -55,10 +55,11 @@ public:
     void SetShowInTaskbar(bool value) { showInTaskbar_ = value; }
     bool TopMost() const { return topMost_; }
     void SetTopMost(bool value) { topMost_ = value; }
-    // The form's KeyDown sees keys before the focused control.
+    // The form's KeyDown sees every key first, before the dialog keys and the focused control.
     bool KeyPreview() const { return keyPreview_; }
     void SetKeyPreview(bool value) { keyPreview_ = value; }
-    // Enter clicks the accept button (unless a button has the focus), Esc the cancel button.
+    // Enter clicks the accept button (the focused button only when there is none),
+    // Esc the cancel button; both after the KeyPreview handlers.
     Button* AcceptButton() const { return acceptButton_; }
     void SetAcceptButton(Button* button);
     Button* CancelButton() const { return cancelButton_; }

@@ -47,17 +47,20 @@ void KeyDown(Form& form, Keys keyData) {
     if (!Live(form)) return;
     Control* target = form.ActiveControl();
     if (!target) target = &form;
-    // 1. Dialog keys (Enter, Esc, Tab, arrows on a button) go to the form unless
-    //    the control takes them as input; a key the form uses goes no further.
-    if (!target->IsInputKey(keyData) && form.ProcessDialogKey(keyData)) return;
-    if (form.IsDisposed()) return;
-    // 2. With KeyPreview the form's handlers see the key before the control.
     KeyEventArgs e(keyData);
+    // 1. With KeyPreview the form's handlers see every key first, Enter and Esc
+    //    included: a form that closes on Enter must not have a focused button
+    //    clicked before it.
     if (target != &form && form.KeyPreview()) {
         form.KeyDown.Raise(form, e);
         if (e.Handled || form.IsDisposed() || target->IsDisposed()) return;
         // The form's handler may have moved the focus; the key stays with its target.
     }
+    // 2. Dialog keys (Enter, Esc, Tab, arrows on a button) go to the form unless
+    //    the control takes them as input; a key the form uses goes no further.
+    if (!target->IsInputKey(keyData) && form.ProcessDialogKey(keyData)) return;
+    if (form.IsDisposed() || target->IsDisposed()) return;
+    // 3. The focused control's own handling.
     target->ProcessKeyDown(e);
 }
 

@@ -52,20 +52,27 @@ TEST_F(FormTest, TabOrderTiesGoToTheLaterAdded) {
     }
 }
 
-TEST_F(FormTest, KeysRouteThroughDialogKeysThenPreviewThenTheControl) {
+TEST_F(FormTest, KeysRouteThroughPreviewThenDialogKeysThenTheControl) {
     const Log closes = {"closeButton.Click", "FormClosing", "FormClosed", "Dispose(true) visible=1", "VisibleChanged"};
+    const auto previewThen = [](int code, Log rest) {
+        rest.insert(rest.begin(), "Form.KeyDown " + std::to_string(code));
+        return rest;
+    };
     // handled: the form's handler marks keys handled; buttons: accept and cancel are set.
     const struct { const char* name; const char16_t* focus; Keys key; bool handled, buttons; Log log; } cases[] = {
-        {"Enter on the list presses accept", u"queueList", Keys::Enter, false, true, closes},
-        {"Esc on the list presses cancel", u"queueList", Keys::Escape, false, true, closes},
-        {"Enter on a button presses it", u"clearButton", Keys::Enter, false, true, {"clearButton.Click"}},
-        {"Esc on a button presses cancel", u"removeButton", Keys::Escape, false, true, closes},
+        {"Enter on the list presses accept", u"queueList", Keys::Enter, false, true, previewThen(13, closes)},
+        {"Esc on the list presses cancel", u"queueList", Keys::Escape, false, true, previewThen(27, closes)},
+        {"Enter on another button presses accept", u"clearButton", Keys::Enter, false, true, previewThen(13, closes)},
+        {"Esc on a button presses cancel", u"removeButton", Keys::Escape, false, true, previewThen(27, closes)},
+        {"Handled Enter presses nothing", u"clearButton", Keys::Enter, true, true, {"Form.KeyDown 13"}},
+        {"no accept: Enter presses the focused button", u"clearButton", Keys::Enter, false, false,
+         {"Form.KeyDown 13", "clearButton.Click"}},
         {"Delete: form first, then the list", u"queueList", Keys::Delete, false, true, {"Form.KeyDown 46", "queueList.KeyDown 46"}},
         {"Handled stops the list", u"queueList", Keys::Delete, true, true, {"Form.KeyDown 46"}},
         {"Handled keeps the selection", u"queueList", Keys::Down, true, true, {"Form.KeyDown 40"}},
         {"Space clicks the focused button after preview", u"removeButton", Keys::Space, false, true,
          {"Form.KeyDown 32", "removeButton.Click"}},
-        {"arrows on a button move the focus", u"removeButton", Keys::Right, false, true, {}},
+        {"arrows on a button move the focus", u"removeButton", Keys::Right, false, true, {"Form.KeyDown 39"}},
         {"no cancel: the form sees Esc", u"queueList", Keys::Escape, false, false, {"Form.KeyDown 27", "queueList.KeyDown 27"}},
         {"no accept: the form sees Enter", u"queueList", Keys::Enter, false, false, {"Form.KeyDown 13", "queueList.KeyDown 13"}},
     };
@@ -75,6 +82,10 @@ TEST_F(FormTest, KeysRouteThroughDialogKeysThenPreviewThenTheControl) {
         form->SetAcceptButton(c.buttons ? form->closeButton : nullptr);
         form->SetCancelButton(c.buttons ? form->closeButton : nullptr);
         automation::Find(*form, c.focus)->Focus();
+        // The heavier frame marks the button that Enter presses.
+        if (auto* button = dynamic_cast<forms::Button*>(automation::Find(*form, c.focus))) {
+            EXPECT_EQ(button->IsDefault(), !c.buttons || button == form->closeButton) << c.name;
+        }
         automation::PressKey(*form, c.key);
         // The window may be gone; the log says what happened, the destructor last.
         if (!log.empty() && log.back() == "~QueueForm") log.pop_back();

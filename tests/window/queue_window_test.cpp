@@ -205,6 +205,30 @@ TEST_F(QueueWindow, ClosesByEscEnterTheCloseButtonAndTheShutdownHook) {
     }
 }
 
+TEST_F(QueueWindow, EnterAndEscCloseWhateverHasTheFocusAndSpacePressesTheFocusedButton) {
+    // Three entries, line 1 selected, then the focus moved to `focus`.
+    const struct { const char16_t* focus; Keys key; bool open_after; t_size queue_after; } cases[] = {
+        {u"queueList", Keys::Enter, false, 3},    {u"queueList", Keys::Escape, false, 3},
+        {u"closeButton", Keys::Enter, false, 3},  {u"closeButton", Keys::Escape, false, 3},
+        {u"removeButton", Keys::Enter, false, 3}, {u"removeButton", Keys::Escape, false, 3},
+        {u"clearButton", Keys::Enter, false, 3},  {u"clearButton", Keys::Escape, false, 3},
+        {u"removeButton", Keys::Space, true, 2},  {u"clearButton", Keys::Space, true, 0},
+        {u"closeButton", Keys::Space, false, 3},  {u"queueList", Keys::Space, true, 3},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(forms::to_utf8(c.focus) + " key " + std::to_string(static_cast<int>(c.key)));
+        while (app.queue().size() > 0) app.queue().take_head();
+        enqueue({0, 1, 2});
+        execute();
+        automation::ClickLine(list(), 1);
+        ASSERT_TRUE(automation::Find(*window(), c.focus)->Focus());
+        automation::PressKey(*window(), c.key);
+        EXPECT_EQ(window() != nullptr, c.open_after);
+        EXPECT_EQ(app.queue().size(), c.queue_after);
+        if (window() != nullptr) automation::Close(*window());
+    }
+}
+
 TEST_F(QueueWindow, ShutdownHookWithNoWindowDoesNothingAndDoesNotReopen) {
     service<initquit>()->on_quit();
     EXPECT_EQ(window(), nullptr);
