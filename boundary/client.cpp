@@ -1,7 +1,7 @@
 #include "boundary/globals.h"
 #include "config/cfg_var.h"
 
-bool g_services_available = false;
+constinit bool g_services_available = false;
 
 t_uint32 foobar2000_client_impl::get_version() { return FOOBAR2000_CLIENT_VERSION; }
 

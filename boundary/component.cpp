@@ -1,8 +1,16 @@
-// The component's static objects, all in this one file and in this order,
-// because their construction order is observable: each configuration variable
-// and each factory links itself in at the head of its list, so the lists read
-// in the reverse of the order below. C++ orders statics only within one
-// translation unit.
+// The component's static objects that run code to start, all in this one
+// file and in this order, because their construction order is observable:
+// each configuration variable and each factory links itself in at the head of
+// its list, so the lists read in the reverse of the order below. C++ orders
+// such statics only within one translation unit. None of them can be
+// constinit: linking in writes another static, which a constant expression
+// may not, and the menu command set allocates its texts.
+//
+// Everything they rely on is constant-initialised and so ready before the
+// first of them runs: the two list heads (cfg_var.cpp, service_factory.cpp)
+// and the component-wide state (globals.h), of which g_name and g_client are
+// defined here, after the others, to keep the order of destruction: the
+// client first, then the name, then the factories and variables.
 
 #include "boundary/componentversion_impl.h"
 #include "boundary/globals.h"
@@ -35,8 +43,8 @@ mainmenu_commands_factory_t<sorvale_mainmenu_commands> foo_menu;
 
 }  // namespace
 
-pfc::string_simple_t<char> g_name;
-foobar2000_client_impl g_client;
+constinit pfc::string_simple_t<char> g_name;
+constinit foobar2000_client_impl g_client;
 
 extern "C" __attribute__((visibility("default"))) foobar2000_client* foobar2000_get_interface(foobar2000_api* p_api,
                                                                                               HINSTANCE) {

@@ -3,8 +3,9 @@
 #include "boundary/componentversion.h"
 #include "boundary/service_factory.h"
 
-// Three fixed texts, each may be absent; the file name is the one the host
-// last gave the client object.
+// Three fixed texts, each may be absent (reported as the empty text); the
+// file name is the one the host last gave the client object. The texts are
+// borrowed, so they must be static.
 class componentversion_impl_simple : public componentversion {
 public:
     componentversion_impl_simple(const char* p_name, const char* p_version, const char* p_about) noexcept

@@ -3,12 +3,16 @@
 #include "boundary/client.h"
 #include "support/string_simple.h"
 
-// Component-wide state. All of it is static, lives as long as the library and
-// starts empty at load; the export and the client operations write it.
+// Component-wide state. All of it is static and lives as long as the library.
+// It is constinit, so it holds its starting value before any static
+// constructor of the component runs, whichever file defines it: g_api in
+// service_factory.cpp, g_services_available in client.cpp, g_name and
+// g_client in component.cpp. The export and the client operations write it
+// and the services read it, all on the host's UI thread, so plain fields do.
 
-extern foobar2000_api* g_api;        // the host's API object; null until the export runs
-extern bool g_services_available;    // the host's services may be used
-extern pfc::string_simple_t<char> g_name;  // the library's file name, as the host gave it
+extern constinit foobar2000_api* g_api;      // the host's, borrowed; null until the export runs
+extern constinit bool g_services_available;  // the host's services may be used
+extern constinit pfc::string_simple_t<char> g_name;  // the library's file name, as the host gave it
 
 // The client object: no state of its own, ready at load.
 class foobar2000_client_impl : public foobar2000_client {
@@ -22,4 +26,4 @@ public:
     bool is_debug() override;
 };
 
-extern foobar2000_client_impl g_client;
+extern constinit foobar2000_client_impl g_client;

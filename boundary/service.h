@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cassert>
+
 #include "support/guid.h"
 #include "support/types.h"
 
@@ -11,6 +13,20 @@
 // (service_release). A raw pointer never owns. Objects that live as long as
 // the library (the component's services) count nothing: their add-ref and
 // release answer 1 and do nothing.
+//
+// Slot contracts. Every interface that crosses the boundary gives each slot
+// one line: what it does, who owns what passes, and these tags (on the class
+// comment when they hold for every slot):
+//   [ui-thread]  called only on the host's user-interface thread, the one that
+//                runs the window's message loop, and never concurrently with
+//                another call into the component. The component takes no
+//                locks and relies on this alone.
+//   [nothrow]    raises nothing.
+//   [throws: X]  X may leave the slot; "host errors" are whatever the host's
+//                own operations called on the way raise, passed on unchanged.
+// "Acquisition errors" are those of reaching a host API (service_api.h):
+// exception_service_not_found, exception_service_duplicated and
+// pfc::exception_bug_check.
 
 class service_base;
 
@@ -18,6 +34,7 @@ template <typename T>
 class service_ptr_t {
 public:
     service_ptr_t() noexcept = default;
+    // Takes a reference of its own; the caller's, if any, stays the caller's.
     service_ptr_t(T* p_ptr) noexcept : m_ptr(p_ptr) { add_ref(m_ptr); }
     service_ptr_t(const service_ptr_t& p_source) noexcept : m_ptr(p_source.m_ptr) { add_ref(m_ptr); }
     template <typename U>
@@ -60,8 +77,14 @@ public:
     }
 
     T* get_ptr() const noexcept { return m_ptr; }
-    T* operator->() const noexcept { return m_ptr; }
-    T& operator*() const noexcept { return *m_ptr; }
+    T* operator->() const noexcept {
+        assert(m_ptr != nullptr && "service handle is empty");
+        return m_ptr;
+    }
+    T& operator*() const noexcept {
+        assert(m_ptr != nullptr && "service handle is empty");
+        return *m_ptr;
+    }
     bool is_valid() const noexcept { return m_ptr != nullptr; }
     bool is_empty() const noexcept { return m_ptr == nullptr; }
 
@@ -78,12 +101,15 @@ static_assert(sizeof(service_ptr_t<service_base>) == sizeof(void*), "a handle is
 // Root of every service interface. Slots, in binary order:
 class service_base {
 public:
-    // Drops one reference; answers the count left. [any thread the host uses]
+    // Drops one reference; answers the count left, which callers never use.
+    // [nothrow] [any thread: the component's objects count nothing, and the
+    // host keeps its own counts safe]
     virtual t_int32 service_release() noexcept = 0;
-    // Takes one reference; answers the new count.
+    // Takes one reference; answers the new count. [nothrow] [any thread]
     virtual t_int32 service_add_ref() noexcept = 0;
-    // Fills p_out with this object and answers true when p_guid names the
-    // object's interface; otherwise answers false and leaves p_out alone.
+    // Fills p_out with this object (p_out takes one reference) and answers
+    // true when p_guid names the object's interface; otherwise answers false
+    // and leaves p_out alone. [ui-thread] [nothrow]
     virtual bool service_query(service_ptr_t<service_base>& p_out, const GUID& p_guid) = 0;
 
 protected:

@@ -3,8 +3,8 @@
 #include "boundary/globals.h"
 #include "support/exceptions.h"
 
-foobar2000_api* g_api = nullptr;
-service_factory_base* service_factory_base::__internal__list = nullptr;
+constinit foobar2000_api* g_api = nullptr;
+constinit service_factory_base* service_factory_base::__internal__list = nullptr;
 
 namespace {
 

@@ -13,7 +13,8 @@ using service_class_handle = service_class_opaque*;
 // construction and never leave.
 class service_factory_base {
 public:
-    // Fills p_out with the factory's service object. [host's thread]
+    // Fills p_out with the factory's service object, the same one every time;
+    // the reference p_out takes counts nothing. [ui-thread] [nothrow]
     virtual void instance_create(service_ptr_t<service_base>& p_out) = 0;
 
     service_factory_base* get_next() const noexcept { return m_next; }
@@ -21,15 +22,20 @@ public:
 
     // The host's registry, reached through the API object kept by the export.
     // Before the export has run there is no registry to ask: every lookup then
-    // fails with "Service not found".
+    // fails with "Service not found". [ui-thread] [throws: that, host errors]
     static service_class_handle enum_find_class(const GUID& p_guid);
+    // As host_create_instance (client.h): on true p_out owns the host's reference.
     static bool enum_create(service_ptr_t<service_base>& p_out, service_class_handle p_class, t_size p_index);
     static t_size enum_get_count(service_class_handle p_class);
 
-    // The most recently linked factory; null at load.
-    static service_factory_base* __internal__list;
+    // The most recently linked factory; null at load. Constant-initialised
+    // (service_factory.cpp), so it is null before the first factory's
+    // constructor runs, whichever file that factory is defined in.
+    static constinit service_factory_base* __internal__list;
 
 protected:
+    // Links in first: the factory is in the list before its service object
+    // is constructed. Nothing unlinks it, so it must outlive every reader.
     explicit service_factory_base(const GUID& p_guid) noexcept : m_next(__internal__list), m_guid(p_guid) {
         __internal__list = this;
     }
@@ -52,7 +58,7 @@ protected:
 };
 
 // A static service object: it lives as long as the library, so its references
-// count nothing.
+// count nothing and it is safe to add-ref and release from any thread.
 template <typename X>
 class service_impl_single_t : public X {
 public:

@@ -2,7 +2,7 @@
 
 #include "config/stream_adapters.h"
 
-cfg_var* cfg_var::list = nullptr;
+constinit cfg_var* cfg_var::list = nullptr;
 
 namespace {
 

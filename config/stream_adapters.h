@@ -7,7 +7,8 @@
 #include "support/exceptions.h"
 
 // The two small streams of the configuration store. Both live on the stack of
-// one configuration call and borrow what they point to.
+// one configuration call and borrow what they point to, so they share its
+// thread, the host's UI thread.
 namespace foobar2000_io {
 
 // Confines a variable to its own record: delivers at most m_remaining bytes of
@@ -21,6 +22,7 @@ public:
     ~stream_reader_limited_ref() = default;
 
     // Asks the host's reader even for 0 bytes, so the host sees every request.
+    // [throws: the host reader's errors]
     t_size read(void* p_buffer, t_size p_bytes, abort_callback& p_abort) override {
         const t_size clipped = p_bytes < m_remaining ? p_bytes : m_remaining;
         const t_size got = m_reader->read(p_buffer, clipped, p_abort);

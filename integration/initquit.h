@@ -2,11 +2,16 @@
 
 #include "boundary/service.h"
 
-// The host's start-up and shut-down calls. [host's UI thread]
+// The host's start-up and shut-down calls. [ui-thread]
 class initquit : public service_base {
     SORVALE_INTERFACE(initquit)
 
+    // The host's start-up call; nothing by default. [nothrow]
     virtual void on_init() {}
+    // Once, when the host shuts down, while the library is still loaded. The
+    // host saves the configuration only after every on_quit, so what an
+    // implementation stores into its variables here is saved. Nothing by
+    // default. [throws: the implementation's errors, to the host]
     virtual void on_quit() {}
 
 protected:

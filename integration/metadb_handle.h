@@ -5,15 +5,26 @@
 
 // One track of the host's library. To read its information: lock_info,
 // peek_info, read, unlock_info; the file_info stays valid until the unlock.
-// Tracks are counted: hold them through service_ptr_t. [host's UI thread]
+// Tracks are counted and owned by the host: hold them through service_ptr_t.
+// [ui-thread]
+//
+// Locks. The host's lock nests: each lock_info needs its own unlock_info, and
+// the information stays put until the last one. The component relies on no
+// nesting: it holds one track's lock at a time, only while it builds that
+// track's line, calls nothing of the host's in between but peek_info and
+// file_info, and unlocks on every path, errors included. Since that unlock
+// may run while an error unwinds, it relies on lock_info and unlock_info
+// never throwing.
 class metadb_handle : public service_base {
     SORVALE_INTERFACE(metadb_handle)
 
-    virtual void lock_info() = 0;
-    // Points p_info at the track's information and answers true, or answers
-    // false when the host has none to give (p_info is then not to be used).
+    virtual void lock_info() = 0;  // [nothrow]
+    // Points p_info at the track's information, the host's, and answers true;
+    // or answers false when the host has none to give (p_info is then not to
+    // be used). Only between lock_info and unlock_info. [throws: as
+    // file_info's slots]
     virtual bool peek_info(const file_info*& p_info) = 0;
-    virtual void unlock_info() = 0;
+    virtual void unlock_info() = 0;  // [nothrow]
 
 protected:
     ~metadb_handle() = default;

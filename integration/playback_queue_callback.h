@@ -2,7 +2,7 @@
 
 #include "boundary/service.h"
 
-// Told of every change of the host's playback queue. [host's UI thread]
+// Told of every change of the host's playback queue. [ui-thread]
 class playback_queue_callback : public service_base {
     SORVALE_INTERFACE(playback_queue_callback)
 
@@ -12,6 +12,10 @@ class playback_queue_callback : public service_base {
         origin_head_taken = 2,       // exactly the head entry has left the queue
     };
 
+    // After the change. May come while the component's own call into the
+    // host that caused it (remove_queue_entries) is still running, or later.
+    // [throws: what the listener raises; the component's window rereads the
+    // queue: std::bad_alloc, acquisition errors, host errors]
     virtual void on_changed(t_change_origin p_origin) = 0;
 
 protected:

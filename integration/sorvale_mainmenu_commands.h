@@ -8,7 +8,10 @@ inline constexpr GUID guid_show_window = {
     0x5A7B8A3F, 0x8EF8, 0x452B, {0xB9, 0xEA, 0x15, 0xB5, 0x08, 0x35, 0x36, 0xBE}};
 
 // The component's one menu command: "Sorvale" in the View group, which opens
-// the queue window or brings it forward.
+// the queue window or brings it forward. While the host's services are on,
+// the host's gate check may forbid it for now. A static of the component
+// (inside foo_menu), uncounted; its texts are built at load, so it is not
+// constinit.
 class sorvale_mainmenu_commands : public mainmenu_commands {
 public:
     sorvale_mainmenu_commands();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cassert>
 #include <cstddef>
 #include <new>
 #include <type_traits>
@@ -20,7 +21,8 @@
 //
 // An array owns its block and its elements. A resize that runs out of memory,
 // or whose byte size would not fit in 32 bits, throws std::bad_alloc ("bad
-// allocation") and leaves elements, count and capacity as they were.
+// allocation") and leaves elements, count and capacity as they were. An array
+// is used by one thread at a time and takes no locks.
 namespace pfc {
 
 template <typename t_exception>
@@ -98,6 +100,7 @@ struct __array_fast_helper_t {
     // Makes the block hold p_size elements: in place when the heap can, else
     // by copying into a new block. A throwing copy leaves the array as it was.
     static void resize_storage(array_fields_t<T>& p_array, t_size p_size) {
+        assert(p_size >= p_array.m_count && "the block must hold every element");
         if (p_size == p_array.m_capacity) return;
         const t_size bytes = calc_array_width<T>(p_size);
         if (raw_realloc_inplace(p_array.m_items, bytes)) {
@@ -157,6 +160,7 @@ class alloc_standard : public raw_block_t<T> {
 public:
     // p_size elements in use, p_size_total in the block.
     void set_size(t_size p_size, t_size p_size_total) {
+        assert(p_size <= p_size_total && "more elements in use than the block holds");
         if (p_size_total != this->m_capacity) this->reallocate(p_size_total);
         this->m_count = p_size;
     }
@@ -229,9 +233,15 @@ public:
     t_size get_size() const noexcept { return this->m_count; }
     t_size get_capacity() const noexcept { return this->m_capacity; }
 
-    // No bounds check: p_index < get_size().
-    T& operator[](t_size p_index) noexcept { return this->m_items[p_index]; }
-    const T& operator[](t_size p_index) const noexcept { return this->m_items[p_index]; }
+    // Unchecked in release builds: p_index < get_size().
+    T& operator[](t_size p_index) noexcept {
+        assert(p_index < this->m_count && "array index out of range");
+        return this->m_items[p_index];
+    }
+    const T& operator[](t_size p_index) const noexcept {
+        assert(p_index < this->m_count && "array index out of range");
+        return this->m_items[p_index];
+    }
 };
 
 static_assert(sizeof(array_t<char>) == sizeof(array_fields_t<char>), "the host reads an array as its three fields");

@@ -6,10 +6,12 @@
 
 // A read-only mask over positions 0, 1, 2, ...; the host reads the
 // component's masks through these two slots, and the list reads the host's.
-// Masks are owned by whoever builds them and live for one call.
+// Masks are owned by whoever builds them and live for one call; they are read
+// on that call's thread and never change meanwhile. The component's masks
+// raise nothing and allocate nothing.
 class bit_array {
 public:
-    // The value at position n.
+    // The value at position n; any position may be asked.
     virtual bool get(t_size n) const = 0;
     // The first position from start, stepping by the sign of count over
     // |count| positions, whose value is val; start + count (unsigned 32-bit)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cassert>
+
 #include "support/array.h"
 #include "support/bit_array.h"
 #include "support/sort.h"
@@ -8,14 +10,22 @@
 // The list interfaces through which the host fills and edits a list the
 // component owns, and the list that implements them over a growable array.
 // Neither interface has a destructor among its slots; the owner destroys a
-// list as its own concrete type. Only insert_items checks an index.
+// list as its own concrete type. Only insert_items checks an index: the other
+// slots take an index below get_count() (asserted in debug builds), since only
+// a programming error can pass another.
+//
+// A list is used by one thread at a time: the component makes it, the host
+// fills it during read_queue_contents on the same thread, and the component
+// reads it. Arguments are borrowed for the call. Elements are copied and
+// assigned by value, so a queue entry in the list holds its own reference to
+// its track. What an element's copy or a callback raises passes to the caller.
 namespace pfc {
 
 template <typename T>
 class list_base_const_t {
 public:
-    virtual t_size get_count() const = 0;
-    // Assigns element n to p_out; n < get_count().
+    virtual t_size get_count() const = 0;  // [nothrow]
+    // Assigns element n to p_out, whose previous value is given up.
     virtual void get_item_ex(T& p_out, t_size n) const = 0;
 
 protected:
@@ -28,7 +38,8 @@ public:
     // Supplied by whoever calls sort or sort_stable.
     class sort_callback {
     public:
-        // Negative, 0 or positive as p_item1 orders before, equal to or after p_item2.
+        // Negative, 0 or positive as p_item1 orders before, equal to or after
+        // p_item2. May throw; the sort then stops with the elements partly sorted.
         virtual t_int32 compare(const T& p_item1, const T& p_item2) = 0;
 
     protected:
@@ -36,16 +47,23 @@ public:
     };
 
     // Keeps the elements whose bit is true, in order; asks the mask only
-    // through find and never past get_count().
+    // through find and never past get_count(). [throws: std::bad_alloc when a
+    // shrink has to move the block, the list then filtered but not shrunk]
     virtual void filter_mask(const bit_array& mask) = 0;
     // Inserts every element of source before position base (past the end:
-    // appends); answers the index of the first inserted one. Out of memory:
-    // std::bad_alloc with the list unchanged.
+    // appends); answers the index of the first inserted one. [throws:
+    // std::bad_alloc with the list unchanged; source's errors, the list then
+    // grown, with default elements where the rest would have gone]
     virtual t_size insert_items(const list_base_const_t<T>& source, t_size base) = 0;
-    // Element p_base + i becomes the one at p_base + p_order[i]. p_order must
-    // be a permutation of 0 to p_count - 1 (else exception_bug_check, nothing moved).
+    // Element p_base + i becomes the one at p_base + p_order[i]; the slice
+    // must lie inside the list. [throws: exception_bug_check when p_order is
+    // no permutation of 0 to p_count - 1, and std::bad_alloc above 8,192
+    // positions; nothing moved either way]
     virtual void reorder_partial(t_size p_base, const t_size* p_order, t_size p_count) = 0;
+    // [throws: p_callback's, the elements then partly sorted]
     virtual void sort(sort_callback& p_callback) = 0;
+    // Equal elements keep their order. [throws: std::bad_alloc before
+    // anything moves; p_callback's, as sort]
     virtual void sort_stable(sort_callback& p_callback) = 0;
     virtual void replace_item(t_size idx, const T& item) = 0;
     // Exchanges element p_index with p_item.
@@ -114,7 +132,10 @@ public:
 
     t_size get_count() const override { return m_array.get_size(); }
 
-    void get_item_ex(T& p_out, t_size n) const override { p_out = m_array[n]; }
+    void get_item_ex(T& p_out, t_size n) const override {
+        assert(n < get_count() && "list index out of range");
+        p_out = m_array[n];
+    }
 
     void filter_mask(const bit_array& mask) override {
         const t_size count = get_count();
@@ -142,6 +163,9 @@ public:
     }
 
     void reorder_partial(t_size p_base, const t_size* p_order, t_size p_count) override {
+        // An empty slice touches nothing, wherever it lies.
+        assert((p_count == 0 || (p_count <= get_count() && p_base <= get_count() - p_count)) &&
+               "reordered slice out of range");
         reorder_callback_impl_t<t_storage> elements(m_array);
         reorder_callback_impl_delta shifted(elements, p_base);
         reorder(shifted, p_order, p_count);
@@ -157,15 +181,30 @@ public:
         pfc::sort_stable(wrap, get_count());
     }
 
-    void replace_item(t_size idx, const T& item) override { m_array[idx] = item; }
+    void replace_item(t_size idx, const T& item) override {
+        assert(idx < get_count() && "list index out of range");
+        m_array[idx] = item;
+    }
 
-    void swap_item_with(t_size p_index, T& p_item) override { swap_t(m_array[p_index], p_item); }
+    void swap_item_with(t_size p_index, T& p_item) override {
+        assert(p_index < get_count() && "list index out of range");
+        swap_t(m_array[p_index], p_item);
+    }
 
-    void swap_items(t_size p_index1, t_size p_index2) override { swap_t(m_array[p_index1], m_array[p_index2]); }
+    void swap_items(t_size p_index1, t_size p_index2) override {
+        assert(p_index1 < get_count() && p_index2 < get_count() && "list index out of range");
+        swap_t(m_array[p_index1], m_array[p_index2]);
+    }
 
-    // Element access for the owner; no bounds check.
-    const T& operator[](t_size n) const noexcept { return m_array[n]; }
-    T& operator[](t_size n) noexcept { return m_array[n]; }
+    // Element access for the owner; unchecked in release builds.
+    const T& operator[](t_size n) const noexcept {
+        assert(n < get_count() && "list index out of range");
+        return m_array[n];
+    }
+    T& operator[](t_size n) noexcept {
+        assert(n < get_count() && "list index out of range");
+        return m_array[n];
+    }
     const t_storage& get_storage() const noexcept { return m_array; }
 
 private:

@@ -6,7 +6,10 @@
 // component. Lengths count bytes without the NUL; a length bounds a text (the
 // first NUL ends it earlier), so pfc::infinite_size takes the whole text.
 // Neither interface has a destructor among its slots: the owner destroys a
-// sink as its own concrete type.
+// sink as its own concrete type. A sink passed to a call is borrowed for it
+// and used on its thread. Slots that change the text may throw: the
+// component's buffers std::bad_alloc, with the text as it was; the host's
+// sinks their own errors. get_ptr and get_length never throw.
 namespace pfc {
 
 class string_receiver {

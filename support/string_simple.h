@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cassert>
 #include <cstring>
 
 #include "support/exceptions.h"
@@ -11,6 +12,7 @@ namespace pfc {
 // A text holder without an interface and without headroom: its block is
 // exactly the text plus its NUL, reallocated only when that size changes.
 // Owns its block; an assignment that runs out of memory changes nothing.
+// The empty holder allocates nothing, so a static one can be constinit.
 template <typename t_char>
 class string_simple_t {
 public:
@@ -19,8 +21,10 @@ public:
     string_simple_t& operator=(const string_simple_t&) = delete;
     ~string_simple_t() { raw_free(m_data.m_items); }
 
-    // p_text: non-null, NUL-terminated.
+    // p_text: non-null, NUL-terminated; it may point into the holder's own
+    // text. [throws: std::bad_alloc, the text kept]
     string_simple_t& operator=(const t_char* p_text) {
+        assert(p_text != nullptr && "no text to assign");
         std::size_t length = 0;
         while (p_text[length] != 0) ++length;
         if (length >= infinite_size) throw_bad_alloc();
