@@ -1,5 +1,6 @@
 #include "forms/application.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "forms/backend.h"
@@ -137,10 +138,31 @@ Size Application::FontMetrics() {
 Size Application::MeasureText(const String& text) {
     if (Backend* b = detail::state().backend) return b->MeasureText(text);
     // Headless: one 6-pixel cell per character; a surrogate pair is one character.
-    int characters = 0;
+    long long characters = 0;
     for (char16_t unit : text)
         if (unit < 0xDC00 || unit > 0xDFFF) ++characters;
-    return {6 * characters, 13};
+    return {ClampToInt(6 * characters), 13};
+}
+
+std::vector<Screen> Application::AllScreens() {
+    std::vector<Screen> screens;
+    if (Backend* b = detail::state().backend) screens = b->Screens();
+    std::erase_if(screens, [](const Screen& s) { return s.Bounds.IsEmpty(); });
+    if (screens.empty()) screens.push_back({{0, 0, 1920, 1080}, {0, 0, 1920, 1080}});
+    return screens;
+}
+
+Rectangle Application::VirtualScreen() {
+    const std::vector<Screen> screens = AllScreens();
+    long long left = screens[0].Bounds.X, top = screens[0].Bounds.Y;
+    long long right = screens[0].Bounds.Right(), bottom = screens[0].Bounds.Bottom();
+    for (const Screen& s : screens) {
+        left = std::min<long long>(left, s.Bounds.X);
+        top = std::min<long long>(top, s.Bounds.Y);
+        right = std::max<long long>(right, s.Bounds.Right());
+        bottom = std::max<long long>(bottom, s.Bounds.Bottom());
+    }
+    return {ClampToInt(left), ClampToInt(top), ClampToInt(right - left), ClampToInt(bottom - top)};
 }
 
 int Application::LiveFormCount() { return static_cast<int>(detail::state().forms.size()); }

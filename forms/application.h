@@ -43,6 +43,12 @@ public:
     // Average character width and height of the dialog font (headless: 6 x 13).
     static Size FontMetrics();
     static Size MeasureText(const String& text);
+    // The backend's monitors, the primary first, never none. Headless there is
+    // one, 1920 x 1080 at (0, 0), all of it working area: a common desktop, so
+    // that headless windows are held to a size a real one could have.
+    static std::vector<Screen> AllScreens();
+    // The smallest rectangle that holds every monitor.
+    static Rectangle VirtualScreen();
 
     // How many forms exist (open, hidden or disposed but not yet freed).
     static int LiveFormCount();

@@ -119,6 +119,10 @@ namespace {
 
 constexpr int kCellWidth = 6;
 constexpr int kCellHeight = 13;
+// The picture never grows past this many cells (3072 x 3328 pixels, more than a
+// headless window can be); a larger window is cut at the right and the bottom.
+constexpr int kMaxColumns = 512;
+constexpr int kMaxRows = 256;
 
 struct Canvas {
     int columns;
@@ -164,7 +168,8 @@ void Mark(Canvas& canvas, const DisplayItem& item, char32_t mark) {
 std::string RenderText(const Form& form) {
     const DisplayList list = Paint(form);
     const Size client = form.ClientSize();
-    Canvas canvas((client.Width + kCellWidth - 1) / kCellWidth, (client.Height + kCellHeight - 1) / kCellHeight);
+    Canvas canvas(std::min((client.Width + kCellWidth - 1) / kCellWidth, kMaxColumns),
+                  std::min((client.Height + kCellHeight - 1) / kCellHeight, kMaxRows));
     for (const DisplayItem& item : list) {
         const int row = RowOf(item.bounds);
         const int middle = item.bounds.Y + item.bounds.Height / 2;
@@ -174,15 +179,13 @@ std::string RenderText(const Form& form) {
         switch (item.kind) {
             case DrawKind::Text: {
                 const std::u32string chars = Characters(item.text);
-                const int width = static_cast<int>(chars.size()) * kCellWidth;
-                int x = item.bounds.X;
+                const long long width = static_cast<long long>(chars.size()) * kCellWidth;
+                long long x = item.bounds.X;
                 if (item.align == TextAlign::Center) x += (item.bounds.Width - width) / 2;
                 // A list line's text is 4 pixels in, so it starts after the marker column.
-                int column = (x + kCellWidth / 2) / kCellWidth;
-                for (char32_t c : chars) {
-                    if (column >= firstColumn && column < endColumn) canvas.Put(column, row, c);
-                    ++column;
-                }
+                long long column = (x + kCellWidth / 2) / kCellWidth;
+                for (std::size_t i = 0; i < chars.size() && column < endColumn; ++i, ++column)
+                    if (column >= firstColumn) canvas.Put(static_cast<int>(column), row, chars[i]);
                 break;
             }
             case DrawKind::Frame:

@@ -7,6 +7,8 @@
 // `forms::input`, which are also what the automation surface calls.
 #pragma once
 
+#include <vector>
+
 #include "forms/display_list.h"
 #include "forms/drawing.h"
 #include "forms/events.h"
@@ -23,8 +25,9 @@ public:
     // Average character width and line height of the dialog font.
     virtual Size FontMetrics() = 0;
     virtual Size MeasureText(const String& text) = 0;
-    // The work area that CenterScreen centres on.
-    virtual Rectangle Screen() = 0;
+    // Every monitor, the primary first. Screens with an empty Bounds are ignored;
+    // with none left the toolkit assumes the headless screen (see Application).
+    virtual std::vector<Screen> Screens() = 0;
     // The native window of `form` is created at its first Show and destroyed at its disposal.
     virtual void CreateWindow(Form& form) = 0;
     virtual void DestroyWindow(Form& form) = 0;

@@ -38,7 +38,7 @@ bool Button::IsDefault() const {
 
 forms::Size Button::GetPreferredSize() const {
     const forms::Size text = Application::MeasureText(Text());
-    return {text.Width + 16, Application::FontMetrics().Height + 10};
+    return {ClampToInt(text.Width + 16LL), ClampToInt(Application::FontMetrics().Height + 10LL)};
 }
 
 void Button::OnPaint(DisplayList& list, Point origin, Rectangle clip) const {

@@ -131,6 +131,17 @@ void Control::SetSize(forms::Size size) { SetBoundsCore({bounds_.Location(), siz
 void Control::SetWidth(int width) { SetBoundsCore({bounds_.X, bounds_.Y, width, bounds_.Height}); }
 void Control::SetHeight(int height) { SetBoundsCore({bounds_.X, bounds_.Y, bounds_.Width, height}); }
 
+Rectangle Control::Bounded(Rectangle bounds) {
+    const auto position = [](int v) { return std::clamp(v, -kMaxCoordinate, kMaxCoordinate); };
+    const auto size = [](int v) { return std::clamp(v, 0, kMaxCoordinate); };
+    return {position(bounds.X), position(bounds.Y), size(bounds.Width), size(bounds.Height)};
+}
+
+forms::Padding Control::Bounded(forms::Padding padding) {
+    const auto side = [](int v) { return std::clamp(v, -kMaxCoordinate, kMaxCoordinate); };
+    return {side(padding.Left), side(padding.Top), side(padding.Right), side(padding.Bottom)};
+}
+
 forms::Size Control::ClientSize() const {
     const forms::Padding in = ClientInsets();
     return {std::max(0, bounds_.Width - in.Horizontal()), std::max(0, bounds_.Height - in.Vertical())};
@@ -138,18 +149,21 @@ forms::Size Control::ClientSize() const {
 
 void Control::SetClientSize(forms::Size size) {
     const forms::Padding in = ClientInsets();
-    SetSize({size.Width + in.Horizontal(), size.Height + in.Vertical()});
+    SetSize({ClampToInt(static_cast<long long>(size.Width) + in.Horizontal()),
+             ClampToInt(static_cast<long long>(size.Height) + in.Vertical())});
 }
 
 Rectangle Control::ClientRectangle() const { return {{0, 0}, ClientSize()}; }
 
 void Control::SetMargin(forms::Padding margin) {
+    margin = Bounded(margin);
     if (margin_ == margin) return;
     margin_ = margin;
     RequestParentLayout();
 }
 
 void Control::SetPadding(forms::Padding padding) {
+    padding = Bounded(padding);
     if (padding_ == padding) return;
     padding_ = padding;
     PerformLayout();
@@ -246,8 +260,7 @@ void Control::Invalidate() {
 }
 
 void Control::SetBoundsCore(Rectangle bounds) {
-    bounds.Width = std::max(0, bounds.Width);
-    bounds.Height = std::max(0, bounds.Height);
+    bounds = Bounded(bounds);
     const bool moved = bounds.Location() != bounds_.Location();
     const bool resized = bounds.Size() != bounds_.Size();
     if (!moved && !resized) return;
@@ -343,12 +356,19 @@ void Control::PaintTree(DisplayList& list, Point origin, Rectangle clip) const {
     }
 }
 
+int Control::Scaled(int value, float factor) {
+    // The product in single precision, as the design numbers were computed.
+    const double v = std::round(static_cast<double>(static_cast<float>(value) * factor));
+    if (std::isnan(v)) return 0;
+    return static_cast<int>(std::clamp(v, -static_cast<double>(kMaxCoordinate), static_cast<double>(kMaxCoordinate)));
+}
+
 void Control::Scale(SizeF factor) {
-    auto sx = [&](int v) { return static_cast<int>(std::lround(v * factor.Width)); };
-    auto sy = [&](int v) { return static_cast<int>(std::lround(v * factor.Height)); };
+    auto sx = [&](int v) { return Scaled(v, factor.Width); };
+    auto sy = [&](int v) { return Scaled(v, factor.Height); };
     margin_ = {sx(margin_.Left), sy(margin_.Top), sx(margin_.Right), sy(margin_.Bottom)};
     padding_ = {sx(padding_.Left), sy(padding_.Top), sx(padding_.Right), sy(padding_.Bottom)};
-    bounds_ = {sx(bounds_.X), sy(bounds_.Y), sx(bounds_.Width), sy(bounds_.Height)};
+    bounds_ = Bounded(Rectangle{sx(bounds_.X), sy(bounds_.Y), sx(bounds_.Width), sy(bounds_.Height)});
     ScaleChildren(factor);
     // The bounds changed behind SetBoundsCore's back, so lay out here.
     PerformLayout();

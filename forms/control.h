@@ -180,7 +180,11 @@ public:
 
 protected:
     void Dispose(bool disposing) override;
+    // An override that computes with `bounds` before chaining starts from Bounded(bounds).
     virtual void SetBoundsCore(Rectangle bounds);
+    // Held to the toolkit's coordinate range (see kMaxCoordinate); sizes at least 0.
+    static Rectangle Bounded(Rectangle bounds);
+    static forms::Padding Bounded(forms::Padding padding);
     // Arranges the children; the default docks them.
     virtual void OnLayout();
     virtual void OnPaint(DisplayList& list, Point origin, Rectangle clip) const;
@@ -190,6 +194,8 @@ protected:
     virtual void OnResumeLayout() {}
     // Scales positions, sizes, margins and paddings (auto-scaling by font).
     virtual void Scale(SizeF factor);
+    // value x factor, rounded half away from zero, held to the coordinate range.
+    static int Scaled(int value, float factor);
     void ScaleChildren(SizeF factor);
     DisplayItem MakeItem(DrawKind kind, Rectangle bounds, Rectangle clip) const;
     // Requests the parent to lay out again (a child's placement rules changed).

@@ -110,9 +110,18 @@ void Form::SetFormBorderStyle(forms::FormBorderStyle style) {
     SetClientSize(client);
 }
 
+forms::Size Form::MaximumTrackSize() const {
+    const Rectangle screen = Application::VirtualScreen();
+    const forms::Padding frame = ClientInsets();
+    return {std::min(ClampToInt(static_cast<long long>(screen.Width) + frame.Horizontal()), kMaxCoordinate),
+            std::min(ClampToInt(static_cast<long long>(screen.Height) + frame.Vertical()), kMaxCoordinate)};
+}
+
 void Form::SetBoundsCore(Rectangle bounds) {
-    bounds.Width = std::max(bounds.Width, minimumSize_.Width);
-    bounds.Height = std::max(bounds.Height, minimumSize_.Height);
+    // The minimum first, then the desktop's maximum, which wins over a larger minimum.
+    const forms::Size most = MaximumTrackSize();
+    bounds.Width = std::min(std::max(bounds.Width, minimumSize_.Width), most.Width);
+    bounds.Height = std::min(std::max(bounds.Height, minimumSize_.Height), most.Height);
     const Rectangle before = Bounds();
     Control::SetBoundsCore(bounds);
     if (created_ && !IsDisposed() && Bounds() != before)
@@ -159,9 +168,9 @@ void Form::Show() {
     if (!created_) {
         created_ = true;
         if (startPosition_ == FormStartPosition::CenterScreen) {
-            Rectangle screen{0, 0, 1024, 768};
-            if (Backend* b = Application::GetBackend()) screen = b->Screen();
-            SetLocation({screen.X + (screen.Width - Width()) / 2, screen.Y + (screen.Height - Height()) / 2});
+            const Rectangle area = Application::AllScreens().front().WorkingArea;
+            SetLocation({ClampToInt(area.X + (static_cast<long long>(area.Width) - Width()) / 2),
+                         ClampToInt(area.Y + (static_cast<long long>(area.Height) - Height()) / 2)});
         }
         if (Backend* b = Application::GetBackend()) {
             b->CreateWindow(*this);
@@ -331,8 +340,7 @@ void Form::PerformAutoScale() {
     const forms::Size client = ClientSize();
     SuspendLayout();
     ScaleChildren(factor);
-    SetClientSize({static_cast<int>(std::lround(client.Width * factor.Width)),
-                   static_cast<int>(std::lround(client.Height * factor.Height))});
+    SetClientSize({Scaled(client.Width, factor.Width), Scaled(client.Height, factor.Height)});
     ResumeLayout(true);
 }
 

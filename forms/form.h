@@ -41,6 +41,10 @@ public:
     forms::Size MinimumSize() const { return minimumSize_; }
     // Applies to the outer size at every size change; a larger minimum grows the form now.
     void SetMinimumSize(forms::Size size);
+    // The largest outer size the desktop allows, as it never makes a window larger
+    // than its maximum tracking size: the virtual screen plus this form's frame.
+    // Applies at every size change and wins over a larger MinimumSize.
+    forms::Size MaximumTrackSize() const;
     forms::FormBorderStyle FormBorderStyle() const { return borderStyle_; }
     void SetFormBorderStyle(forms::FormBorderStyle style);
     forms::FormStartPosition StartPosition() const { return startPosition_; }

@@ -91,6 +91,7 @@ void ListBox::SetIntegralHeight(bool value) {
 }
 
 void ListBox::SetBoundsCore(Rectangle bounds) {
+    bounds = Bounded(bounds);
     if (integralHeight_) {
         const int inset = ClientInsets().Vertical();
         const int lines = std::max(1, (bounds.Height - inset) / ItemHeight());

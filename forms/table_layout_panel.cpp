@@ -97,7 +97,7 @@ void TableLayoutPanel::SetCellPosition(Control* control, int column, int row) {
 std::vector<TableLayoutPanel::Cell> TableLayoutPanel::PlaceChildren() {
     // Forget cells of controls that have left.
     std::erase_if(cells_, [&](const Cell& cell) { return !Controls.Contains(cell.control); });
-    const int columns = std::max(1, columnCount_);
+    const int columns = std::clamp(columnCount_, 1, kMaxTracks);
     std::vector<Cell> placed;
     std::vector<std::vector<bool>> taken;
     auto occupy = [&](const Cell& c) {
@@ -119,6 +119,8 @@ std::vector<TableLayoutPanel::Cell> TableLayoutPanel::PlaceChildren() {
             Cell c = *cell;
             c.column = std::min(c.column, columns - 1);
             c.columnSpan = std::min(c.columnSpan, columns - c.column);
+            c.row = std::min(c.row, kMaxTracks - 1);
+            c.rowSpan = std::min(c.rowSpan, kMaxTracks - c.row);
             placed.push_back(c);
             occupy(c);
         } else {
@@ -130,6 +132,7 @@ std::vector<TableLayoutPanel::Cell> TableLayoutPanel::PlaceChildren() {
         const Cell* found = FindCell(child);
         Cell c = found ? *found : Cell{child};
         c.columnSpan = std::min(c.columnSpan, columns);
+        c.rowSpan = std::min(c.rowSpan, kMaxTracks);
         while (true) {
             if (col + c.columnSpan > columns) {
                 col = 0;
@@ -157,52 +160,76 @@ struct Track {
     float value;
 };
 
-std::vector<int> Distribute(const std::vector<Track>& tracks, int space,
-                            const std::vector<std::pair<std::pair<int, int>, int>>& wants) {
+// What a child asks of the tracks it spans: its size plus its margin.
+struct Want {
+    int first;
+    int count;
+    long long size;
+};
+
+// Sizes are summed in 64 bits and each is held to the coordinate range, so no
+// style value (huge, infinite, not a number) or child size can overflow.
+long long Pixels(double value) {
+    if (!(value > 0)) return 0;
+    return value >= kMaxCoordinate ? kMaxCoordinate : std::llround(value);
+}
+
+std::vector<int> Distribute(const std::vector<Track>& tracks, int space, const std::vector<Want>& wants) {
     const std::size_t n = tracks.size();
-    std::vector<int> size(n, 0);
+    std::vector<long long> size(n, 0);
     for (std::size_t i = 0; i < n; ++i)
-        if (tracks[i].type == SizeType::Absolute) size[i] = static_cast<int>(std::lround(tracks[i].value));
+        if (tracks[i].type == SizeType::Absolute) size[i] = Pixels(tracks[i].value);
     // Auto-size: single spans first, then spanning children add only what is missing.
     for (int pass = 0; pass < 2; ++pass) {
-        for (const auto& [span, want] : wants) {
-            const auto [first, count] = span;
-            if ((count == 1) != (pass == 0)) continue;
-            int have = 0;
+        for (const Want& want : wants) {
+            if ((want.count == 1) != (pass == 0)) continue;
+            long long have = 0;
             int lastAuto = -1;
-            for (int k = first; k < first + count; ++k) {
+            for (int k = want.first; k < want.first + want.count; ++k) {
                 have += size[static_cast<std::size_t>(k)];
                 if (tracks[static_cast<std::size_t>(k)].type == SizeType::AutoSize) lastAuto = k;
             }
-            if (lastAuto >= 0 && want > have) size[static_cast<std::size_t>(lastAuto)] += want - have;
+            if (lastAuto >= 0 && want.size > have) {
+                long long& grown = size[static_cast<std::size_t>(lastAuto)];
+                grown = std::min<long long>(grown + want.size - have, kMaxCoordinate);
+            }
         }
     }
-    int fixed = 0;
+    long long fixed = 0;
     float totalPercent = 0;
     for (std::size_t i = 0; i < n; ++i) {
         if (tracks[i].type == SizeType::Percent) totalPercent += tracks[i].value;
         else fixed += size[i];
     }
-    const int available = std::max(0, space - fixed);
-    int used = fixed;
+    const long long available = std::max<long long>(0, space - fixed);
+    long long used = fixed;
     if (totalPercent > 0) {
         for (std::size_t i = 0; i < n; ++i) {
             if (tracks[i].type != SizeType::Percent) continue;
             const float share = tracks[i].value * static_cast<float>(available) / totalPercent;
-            size[i] = static_cast<int>(share);
+            size[i] = !(share > 0) ? 0 : share >= static_cast<float>(kMaxCoordinate) ? kMaxCoordinate : static_cast<long long>(share);
             used += size[i];
         }
     }
-    if (n > 0 && space > used) size[n - 1] += space - used;
-    return size;
+    if (n > 0 && space > used) size[n - 1] = std::min<long long>(size[n - 1] + space - used, kMaxCoordinate);
+    std::vector<int> sizes(n);
+    for (std::size_t i = 0; i < n; ++i) sizes[i] = static_cast<int>(size[i]);  // each within 0..kMaxCoordinate
+    return sizes;
+}
+
+// Where each track starts, and after the last, where the last ends.
+std::vector<long long> Starts(const std::vector<int>& sizes) {
+    std::vector<long long> at(sizes.size() + 1, 0);
+    for (std::size_t i = 0; i < sizes.size(); ++i) at[i + 1] = at[i] + sizes[i];
+    return at;
 }
 
 }  // namespace
 
 void TableLayoutPanel::OnLayout() {
     const std::vector<Cell> placed = PlaceChildren();
-    const int columns = std::max(1, columnCount_);
-    int rows = std::max(1, rowCount_);
+    const int columns = std::clamp(columnCount_, 1, kMaxTracks);
+    int rows = std::clamp(rowCount_, 1, kMaxTracks);
     for (const Cell& c : placed) rows = std::max(rows, c.row + c.rowSpan);
 
     std::vector<Track> columnTracks, rowTracks;
@@ -215,34 +242,33 @@ void TableLayoutPanel::OnLayout() {
         else rowTracks.push_back({SizeType::AutoSize, 0});
     }
     auto extent = [](const Control* c) { return c->AutoSize() ? c->GetPreferredSize() : c->Size(); };
-    std::vector<std::pair<std::pair<int, int>, int>> columnWants, rowWants;
+    std::vector<Want> columnWants, rowWants;
     for (const Cell& c : placed) {
         const forms::Size want = extent(c.control);
         const forms::Padding m = c.control->Margin();
-        columnWants.push_back({{c.column, c.columnSpan}, want.Width + m.Horizontal()});
-        rowWants.push_back({{c.row, std::min(c.rowSpan, rows - c.row)}, want.Height + m.Vertical()});
+        columnWants.push_back({c.column, c.columnSpan, static_cast<long long>(want.Width) + m.Horizontal()});
+        rowWants.push_back({c.row, std::min(c.rowSpan, rows - c.row), static_cast<long long>(want.Height) + m.Vertical()});
     }
     const forms::Size client = ClientSize();
     const forms::Padding pad = Padding();
     columnWidths_ = Distribute(columnTracks, client.Width - pad.Horizontal(), columnWants);
     rowHeights_ = Distribute(rowTracks, client.Height - pad.Vertical(), rowWants);
 
-    auto offset = [](const std::vector<int>& sizes, int index) {
-        int at = 0;
-        for (int i = 0; i < index; ++i) at += sizes[static_cast<std::size_t>(i)];
-        return at;
-    };
+    const std::vector<long long> columnAt = Starts(columnWidths_), rowAt = Starts(rowHeights_);
     for (const Cell& c : placed) {
         Control* child = const_cast<Control*>(c.control);
-        const int x = pad.Left + offset(columnWidths_, c.column);
-        const int y = pad.Top + offset(rowHeights_, c.row);
-        const int w = offset(columnWidths_, c.column + c.columnSpan) - offset(columnWidths_, c.column);
-        const int h = offset(rowHeights_, std::min(rows, c.row + c.rowSpan)) - offset(rowHeights_, c.row);
+        const auto at = [](const std::vector<long long>& starts, int index) { return starts[static_cast<std::size_t>(index)]; };
+        const long long x = pad.Left + at(columnAt, c.column);
+        const long long y = pad.Top + at(rowAt, c.row);
+        const long long w = at(columnAt, c.column + c.columnSpan) - at(columnAt, c.column);
+        const long long h = at(rowAt, std::min(rows, c.row + c.rowSpan)) - at(rowAt, c.row);
         const forms::Padding m = child->Margin();
+        const Point corner{ClampToInt(x + m.Left), ClampToInt(y + m.Top)};
         if (child->Dock() == DockStyle::Fill) {
-            child->SetBounds({x + m.Left, y + m.Top, std::max(1, w - m.Horizontal()), std::max(1, h - m.Vertical())});
+            child->SetBounds({corner, {ClampToInt(std::max<long long>(1, w - m.Horizontal())),
+                                       ClampToInt(std::max<long long>(1, h - m.Vertical()))}});
         } else {
-            child->SetBounds({{x + m.Left, y + m.Top}, extent(child)});
+            child->SetBounds({corner, extent(child)});
         }
     }
 }

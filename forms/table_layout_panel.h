@@ -62,6 +62,11 @@ public:
 
 class TableLayoutPanel : public Control {
 public:
+    // Layout uses at most this many columns and rows: counts, cell positions and
+    // spans beyond it are cut to it, so no value makes the table allocate or add
+    // beyond bounds. Children that flow into free cells may still add rows.
+    static constexpr int kMaxTracks = 4096;
+
     TableLayoutPanel();
 
     int ColumnCount() const { return columnCount_; }

@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+#include <functional>
+#include <limits>
 #include <tuple>
 
 #include "queue_form.h"
@@ -114,7 +118,7 @@ public:
     explicit RecordingBackend(forms::Size font) : font_(font) {}
     forms::Size FontMetrics() override { return font_; }
     forms::Size MeasureText(const forms::String& t) override { return {font_.Width * static_cast<int>(t.size()), font_.Height}; }
-    forms::Rectangle Screen() override { return {0, 0, 800, 600}; }
+    std::vector<forms::Screen> Screens() override { return screens; }
     void CreateWindow(forms::Form&) override { calls.push_back("create"); }
     void DestroyWindow(forms::Form&) override { calls.push_back("destroy"); }
     void SetWindowBounds(forms::Form&, forms::Rectangle r) override { calls.push_back(testing::PrintToString(r)); }
@@ -123,6 +127,7 @@ public:
     void ActivateWindow(forms::Form&) override { calls.push_back("activate"); }
     void Present(forms::Form&, const forms::DisplayList& l) override { calls.push_back("present " + std::to_string(l.size())); }
     Log calls;
+    std::vector<forms::Screen> screens{{{0, 0, 800, 600}, {0, 0, 800, 600}}};
 
 private:
     forms::Size font_;
@@ -188,6 +193,123 @@ TEST_F(LayoutTest, AutomationFindsInspectsClicksAndRendersTheWindow) {
     EXPECT_THROW(automation::Click(*form->clearButton), automation::AutomationError);
     automation::Click(*form->closeButton, Keys::None);
     EXPECT_TRUE(automation::OpenForms().empty());
+}
+
+constexpr int kMin = std::numeric_limits<int>::min(), kMax = std::numeric_limits<int>::max();
+
+// Every control of the window lies inside its client area, and the text picture
+// has one row per 13 pixels of it, but never more than 256.
+void ExpectLaidOutInside(forms::Form& form, const std::string& name) {
+    const Rectangle client = form.ClientRectangle();
+    for (const char16_t* control : {u"tableLayoutPanel1", u"queueList", u"removeButton", u"clearButton", u"closeButton"}) {
+        const Rectangle bounds = automation::Inspect(*automation::Find(form, control)).clientBounds;
+        EXPECT_EQ(Rectangle::Intersect(bounds, client), bounds) << name << " " << forms::to_utf8(control);
+    }
+    const std::string text = automation::RenderText(form);
+    const auto rows = std::count(text.begin(), text.end(), '\n') - 2;
+    EXPECT_EQ(rows, std::min((client.Height + 12) / 13, 256)) << name;
+}
+
+TEST_F(LayoutTest, AWindowIsHeldToTheScreenAndTheCoordinateRangeWhateverItIsAsked) {
+    const forms::Size most{1928, 1104};  // the headless 1920 x 1080 screen plus a tool window's frame
+    EXPECT_EQ(forms::Application::VirtualScreen(), Rectangle(0, 0, 1920, 1080));
+    const int far = forms::kMaxCoordinate;
+    const struct { const char* name; std::function<void(forms::Form&)> ask; Rectangle bounds; } cases[] = {
+        {"SetSize max", [](forms::Form& f) { f.SetSize({kMax, kMax}); }, {{0, 0}, most}},
+        {"SetSize min", [](forms::Form& f) { f.SetSize({kMin, kMin}); }, {0, 0, 150, 70}},
+        {"SetSize zero", [](forms::Form& f) { f.SetSize({0, 0}); }, {0, 0, 150, 70}},
+        {"SetClientSize max", [](forms::Form& f) { f.SetClientSize({kMax, kMax}); }, {{0, 0}, most}},
+        {"SetClientSize min", [](forms::Form& f) { f.SetClientSize({kMin, kMin}); }, {0, 0, 150, 70}},
+        {"SetClientSize zero", [](forms::Form& f) { f.SetClientSize({0, 0}); }, {0, 0, 150, 70}},
+        {"SetLocation max", [](forms::Form& f) { f.SetLocation({kMax, kMax}); }, {far, far, 150, 308}},
+        {"SetLocation min", [](forms::Form& f) { f.SetLocation({kMin, kMin}); }, {-far, -far, 150, 308}},
+        {"SetBounds max", [](forms::Form& f) { f.SetBounds({kMax, kMin, kMax, kMax}); }, {{far, -far}, most}},
+        {"MinimumSize max", [](forms::Form& f) { f.SetMinimumSize({kMax, kMax}); }, {{0, 0}, most}},
+        {"dragged max", [](forms::Form& f) { automation::ResizeTo(f, {kMax, kMax}); automation::MoveTo(f, {kMax, 0}); },
+         {{far, 0}, most}},
+        {"dragged min", [](forms::Form& f) { automation::ResizeTo(f, {kMin, kMin}); automation::MoveTo(f, {kMin, 0}); },
+         {-far, 0, 150, 70}},
+    };
+    for (const auto& c : cases) {
+        auto* form = new QueueForm();
+        form->Show();
+        c.ask(*form);
+        EXPECT_EQ(form->Bounds(), c.bounds) << c.name;
+        ExpectLaidOutInside(*form, c.name);
+        form->Close();
+    }
+}
+
+TEST_F(LayoutTest, TheMaximumSizeFollowsTheBackendsScreensAndTheTextPictureStaysBounded) {
+    using Screens = std::vector<forms::Screen>;
+    const int far = forms::kMaxCoordinate;
+    const struct { const char* name; Screens screens; Rectangle virtualScreen; forms::Size most; } cases[] = {
+        {"none: the headless screen", {}, {0, 0, 1920, 1080}, {1928, 1104}},
+        {"only empty ones", {{{5, 5, 0, 100}, {5, 5, 0, 100}}}, {0, 0, 1920, 1080}, {1928, 1104}},
+        {"two side by side", {{{0, 0, 800, 600}, {0, 0, 800, 560}}, {{-1280, 0, 1280, 1024}, {-1280, 0, 1280, 1024}}},
+         {-1280, 0, 2080, 1024}, {2088, 1048}},
+        {"as large as an int allows", {{{kMin, kMin, kMax, kMax}, {0, 0, 1, 1}}, {{0, 0, kMax, kMax}, {0, 0, 1, 1}}},
+         {kMin, kMin, kMax, kMax}, {far, far}},
+    };
+    for (const auto& c : cases) {
+        RecordingBackend backend({6, 13});
+        backend.screens = c.screens;
+        forms::Application::SetBackend(&backend);
+        EXPECT_EQ(forms::Application::VirtualScreen(), c.virtualScreen) << c.name;
+        auto* form = new QueueForm();
+        EXPECT_EQ(form->MaximumTrackSize(), c.most) << c.name;
+        form->Show();
+        automation::ResizeTo(*form, {kMax, kMax});
+        EXPECT_EQ(form->Size(), c.most) << c.name;
+        ExpectLaidOutInside(*form, c.name);
+        forms::Application::Shutdown();
+    }
+}
+
+TEST_F(LayoutTest, TableArithmeticHoldsForExtremeCountsCellsSpansStylesAndSizes) {
+    const float inf = std::numeric_limits<float>::infinity(), nan = std::numeric_limits<float>::quiet_NaN();
+    const int most = forms::TableLayoutPanel::kMaxTracks;
+    // value: counts, cell, span, sizes and margins; style: every style's width or height.
+    const struct { int value; float style; int tracks; } cases[] = {
+        {kMax, inf, most}, {kMax, static_cast<float>(kMax), most}, {kMin, -inf, 1}, {kMin, nan, 1}, {0, nan, 1},
+    };
+    for (const auto& c : cases) {
+        auto* form = new forms::Form();
+        form->SetClientSize({400, 300});
+        auto* table = new forms::TableLayoutPanel();
+        if (c.value >= 0) {
+            table->SetColumnCount(c.value);
+            table->SetRowCount(c.value);
+        }
+        for (auto type : {forms::SizeType::Absolute, forms::SizeType::Percent, forms::SizeType::AutoSize}) {
+            table->ColumnStyles.Add({type, c.style});
+            table->RowStyles.Add({type, c.style});
+        }
+        auto *placed = new forms::Button(), *flowing = new forms::Button();
+        for (auto* b : {placed, flowing}) {
+            b->SetSize({c.value, c.value});
+            b->SetMargin(forms::Padding(c.value));
+        }
+        flowing->SetAutoSize(true);
+        flowing->SetText(forms::String(1000, u'x'));
+        table->Controls.Add(placed, c.value, c.value);
+        table->Controls.Add(flowing);
+        table->SetColumnSpan(flowing, std::max(1, c.value));
+        table->SetRowSpan(placed, std::max(1, c.value));
+        table->SetPadding(forms::Padding(c.value));
+        table->SetDock(forms::DockStyle::Fill);
+        form->Controls.Add(table);
+        form->Show();
+        const auto within = [](int v) { return v >= 0 && v <= forms::kMaxCoordinate; };
+        EXPECT_EQ(table->GetColumnWidths().size(), static_cast<std::size_t>(c.tracks)) << c.value;
+        EXPECT_GE(table->GetRowHeights().size(), static_cast<std::size_t>(c.tracks)) << c.value;
+        EXPECT_TRUE(std::all_of(table->GetColumnWidths().begin(), table->GetColumnWidths().end(), within)) << c.value;
+        EXPECT_TRUE(std::all_of(table->GetRowHeights().begin(), table->GetRowHeights().end(), within)) << c.value;
+        for (const forms::Control* b : {placed, flowing})
+            EXPECT_TRUE(within(b->Width()) && within(b->Height()) && within(std::abs(b->Left())) && within(std::abs(b->Top())))
+                << c.value;
+        form->Close();
+    }
 }
 
 }  // namespace
