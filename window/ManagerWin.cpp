@@ -1,7 +1,10 @@
 #include "window/ManagerWin.h"
 
+#include <algorithm>
+
 #include "boundary/service_api.h"
 #include "config/window_geometry.h"
+#include "forms/application.h"
 #include "integration/playlist_manager.h"
 #include "integration/clear_queue.h"
 #include "support/array.h"
@@ -18,6 +21,26 @@ void ManagerWin::show() {
     instance->Focus();
 }
 
+namespace {
+
+// Whether the window, moved to p_place, can still be dragged by its caption: at
+// least 32 x 10 pixels of its top strip (the frame and the caption bar above the
+// client area) lie within the working area of one screen.
+bool caption_on_a_screen(const forms::Form& p_window, cfgCoordinates::coords p_place) {
+    constexpr long long grip_width = 32, grip_height = 10;
+    const long long left = p_place.x, top = p_place.y;
+    const long long right = left + p_window.Width(), bottom = top + p_window.ClientInsets().Top;
+    for (const forms::Screen& screen : forms::Application::AllScreens()) {
+        const forms::Rectangle area = screen.WorkingArea;
+        const long long width = std::min<long long>(right, area.Right()) - std::max<long long>(left, area.X);
+        const long long height = std::min<long long>(bottom, area.Bottom()) - std::max<long long>(top, area.Y);
+        if (width >= grip_width && height >= grip_height) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
 ManagerWin::ManagerWin() {
     instanceExists = true;
     try {
@@ -28,7 +51,9 @@ ManagerWin::ManagerWin() {
         const auto size = cfgMainWindowSize.m_coords;
         if (size.x > 0 && size.y > 0) SetSize(forms::Size(size.x, size.y));
         const auto position = cfgMainWindowPosition.m_coords;
-        if (position.x > 0 && position.y > 0) SetLocation(forms::Point(position.x, position.y));
+        // Not where no screen shows the caption (say, a monitor gone): the window has no other way back.
+        if (position.x > 0 && position.y > 0 && caption_on_a_screen(*this, position))
+            SetLocation(forms::Point(position.x, position.y));
         reloadQueue();
     } catch (...) {
         forms::Component::Dispose();
