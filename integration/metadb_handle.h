@@ -10,11 +10,11 @@
 //
 // Locks. The host's lock nests: each lock_info needs its own unlock_info, and
 // the information stays put until the last one. The component relies on no
-// nesting: it holds one track's lock at a time, only while it builds that
-// track's line, calls nothing of the host's in between but peek_info and
-// file_info, and unlocks on every path, errors included. Since that unlock
-// may run while an error unwinds, it relies on lock_info and unlock_info
-// never throwing.
+// nesting: it locks once per queue entry, only while it builds that entry's
+// line, never holds two locks, calls nothing of the host's in between but
+// peek_info and file_info, and unlocks on every path, errors included. Since
+// that unlock may run while an error unwinds, it relies on lock_info and
+// unlock_info never throwing.
 class metadb_handle : public service_base {
     SORVALE_INTERFACE(metadb_handle)
 

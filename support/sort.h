@@ -6,7 +6,9 @@
 // Index-based sorting and permuting. The algorithms never touch elements:
 // they see positions 0 to n - 1 and act through a callback that compares and
 // swaps the elements at two positions, so a move costs what the callback's
-// swap costs. Nothing here keeps state between calls.
+// swap costs. Nothing here keeps state between calls; callbacks run on the
+// caller's thread, inside the call. A callback may throw: the algorithm stops
+// where it is and the error passes to the caller, the elements partly moved.
 namespace pfc {
 
 class sort_callback {
