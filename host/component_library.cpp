@@ -11,6 +11,11 @@ std::string file_name_of(const std::string& p_path) {
     return slash == std::string::npos ? p_path : p_path.substr(slash + 1);
 }
 
+// A path without a folder names a file in the current folder, as any other
+// file argument does; dlopen would look such a name up on the library search
+// path instead, and load whatever library of that name it finds there.
+std::string as_file_path(const std::string& p_path) { return p_path.find('/') == std::string::npos ? "./" + p_path : p_path; }
+
 std::string dl_reason() {
     const char* reason = dlerror();
     return reason != nullptr ? reason : "unknown reason";
@@ -19,8 +24,8 @@ std::string dl_reason() {
 }  // namespace
 
 component_library::component_library(const std::string& p_path, foobar2000_api& p_api, registry& p_registry)
-    : m_path(p_path), m_file_name(file_name_of(p_path)), m_registry(&p_registry) {
-    m_handle = dlopen(p_path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    : m_path(as_file_path(p_path)), m_file_name(file_name_of(p_path)), m_registry(&p_registry) {
+    m_handle = dlopen(m_path.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (m_handle == nullptr) throw load_error("cannot load component " + p_path + ": " + dl_reason());
 
     try {

@@ -28,8 +28,10 @@ public:
         service_ptr_t<service_base> service;  // what instance_create handed out
     };
 
-    // Throws load_error for a missing or unreadable file, a library without
-    // the export, or a client version other than the one the host speaks.
+    // p_path is a file: a name without a folder is looked for in the current
+    // folder, never on the library search path. Throws load_error for a
+    // missing or unreadable file, a library without the export, or a client
+    // version other than the one the host speaks.
     component_library(const std::string& p_path, foobar2000_api& p_api, registry& p_registry);
     component_library(const component_library&) = delete;
     component_library& operator=(const component_library&) = delete;
@@ -39,6 +41,7 @@ public:
     // The library's export, for calling it again.
     foobar2000_get_interface_t entry() const { return m_entry; }
     void* handle() const { return m_handle; }
+    // The path as opened ("./" before a bare name).
     const std::string& path() const { return m_path; }
     const std::string& file_name() const { return m_file_name; }
     // The component's services in factory-list order, head first.

@@ -1,24 +1,37 @@
 // sorvale-host: loads component libraries the way the music player does,
 // lists them, fills the playback queue from its track library, and keeps each
 // component's configuration from one run to the next.
+//
+// Every option is checked before anything is loaded; once a component is
+// loaded, every way out runs the shutdown (on_quit, windows closed,
+// configuration saved).
 
+#include <cerrno>
+#include <charconv>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "config/window_geometry.h"
 #include "host/application.h"
 #include "host/component_list.h"
+#include "host/config_records.h"
+#include "host/files.h"
 #include "host/session.h"
 
 namespace {
+
+namespace fs = std::filesystem;
 
 const char* usage =
     "usage: sorvale-host [OPTIONS] COMPONENT.so...\n"
     "Loads each component library, prints its entry in the component list and\n"
     "its services, restores its configuration, fills the playback queue from the\n"
     "built-in track library and shows it, and saves the configuration on exit.\n"
+    "A COMPONENT without a folder is a file in the current folder.\n"
     "\n"
     "  --config-dir DIR  configuration folder (default: $XDG_CONFIG_HOME/sorvale-host,\n"
     "                    else ~/.config/sorvale-host)\n"
@@ -26,25 +39,43 @@ const char* usage =
     "  --queue N         queue the first N tracks of the library (default 8)\n"
     "  --tracks          list the whole track library\n"
     "  --run SCRIPT      then run session commands, separated by ';'\n"
-    "  --script FILE     then run session commands from FILE, one a line ('-': standard input)\n"
-    "                    (commands: menu, open View/Sorvale, show, queue, enqueue N..., play,\n"
-    "                    line N [shift|ctrl], click NAME, key [shift+|ctrl+]KEY, move X Y,\n"
-    "                    resize W H, close, save)\n"
-    "  -h, --help        this text\n";
+    "  --script FILE     then run session commands from FILE, one a line ('-': standard input,\n"
+    "                    a line at a time)\n"
+    "  -h, --help        this text\n"
+    "\n"
+    "Session commands:\n";
+
+// The longest script file read, and the longest line of standard input.
+constexpr std::size_t largest_script = std::size_t{16} << 20;
+constexpr std::size_t longest_line = std::size_t{64} << 10;
 
 struct options {
     std::vector<std::string> components;
-    std::string config_dir;
+    fs::path config_folder;
     bool use_config = true;
-    unsigned long queue = 8;
+    unsigned long long queue = 8;
     bool list_tracks = false;
-    std::string script;       // --run
+    std::string script;       // --run, then the --script file's text
     std::string script_file;  // --script
+    bool script_from_input = false;
 };
 
 [[noreturn]] void usage_error(const std::string& p_message) {
     std::fprintf(stderr, "sorvale-host: %s (see --help)\n", p_message.c_str());
     std::exit(2);
+}
+
+std::string in_quotes(const std::string& p_text) { return "'" + p_text + "'"; }
+
+// Digits only: no sign, no space, nothing after, and no more than fits.
+unsigned long long count_of(const std::string& p_option, const std::string& p_word) {
+    unsigned long long value = 0;
+    const char* end = p_word.data() + p_word.size();
+    const auto [stop, error] = std::from_chars(p_word.data(), end, value);
+    if (p_word.empty() || p_word[0] < '0' || p_word[0] > '9' || stop != end || error != std::errc()) {
+        usage_error(p_option + " needs a count, not " + in_quotes(p_word));
+    }
+    return value;
 }
 
 options parse(int argc, char** argv) {
@@ -57,17 +88,15 @@ options parse(int argc, char** argv) {
         };
         if (arg == "--help" || arg == "-h") {
             std::fputs(usage, stdout);
+            std::fputs(host::session::help().c_str(), stdout);
             std::exit(0);
         } else if (arg == "--config-dir") {
-            opts.config_dir = value();
-            if (opts.config_dir.empty()) usage_error("--config-dir needs a folder");
+            opts.config_folder = value();
+            if (opts.config_folder.empty()) usage_error("--config-dir needs a folder");
         } else if (arg == "--no-config") {
             opts.use_config = false;
         } else if (arg == "--queue") {
-            const std::string n = value();
-            char* end = nullptr;
-            opts.queue = std::strtoul(n.c_str(), &end, 10);
-            if (n.empty() || *end != '\0' || n[0] == '-') usage_error("--queue needs a count, not '" + n + "'");
+            opts.queue = count_of(arg, value());
         } else if (arg == "--run") {
             opts.script += value() + "\n";
         } else if (arg == "--script") {
@@ -84,60 +113,74 @@ options parse(int argc, char** argv) {
     return opts;
 }
 
-t_int32 le32_at(const std::vector<unsigned char>& p_data, std::size_t p_at) {
-    t_uint32 v = 0;
-    for (int i = 0; i < 4; ++i) v |= static_cast<t_uint32>(p_data[p_at + i]) << (8 * i);
-    return static_cast<t_int32>(v);
+void check_components(const std::vector<std::string>& p_paths) {
+    for (std::size_t i = 0; i < p_paths.size(); ++i) {
+        const fs::path path = p_paths[i];
+        if (path.empty()) usage_error("a component path is empty");
+        std::error_code error;
+        const fs::file_type type = fs::status(path, error).type();
+        if (type == fs::file_type::none || type == fs::file_type::not_found) usage_error("cannot load component " + p_paths[i] + ": " + error.message());
+        if (type != fs::file_type::regular) usage_error("cannot load component " + p_paths[i] + ": not a regular file");
+        for (std::size_t j = 0; j < i; ++j) {
+            // The configuration file is named after the library's file name.
+            if (path.filename() == fs::path(p_paths[j]).filename() || fs::equivalent(path, p_paths[j], error)) {
+                usage_error("component " + p_paths[i] + " given twice (also as " + p_paths[j] + ")");
+            }
+        }
+    }
 }
 
-GUID guid_at(const std::vector<unsigned char>& p_data, std::size_t p_at) {
-    GUID g{};
-    g.Data1 = static_cast<t_uint32>(le32_at(p_data, p_at));
-    g.Data2 = static_cast<t_uint16>(p_data[p_at + 4] | (p_data[p_at + 5] << 8));
-    g.Data3 = static_cast<t_uint16>(p_data[p_at + 6] | (p_data[p_at + 7] << 8));
-    for (int i = 0; i < 8; ++i) g.Data4[i] = p_data[p_at + 8 + i];
-    return g;
+// Everything that can be known about the options before anything is loaded.
+void check(options& p_opts) {
+    check_components(p_opts.components);
+    if (p_opts.use_config) {
+        if (p_opts.config_folder.empty()) {
+            try {
+                p_opts.config_folder = host::config_store::default_folder();
+            } catch (const host::config_error& e) {
+                std::fprintf(stderr, "sorvale-host: %s\n", e.what());
+                std::exit(1);
+            }
+        }
+        try {
+            host::config_store::check_folder(p_opts.config_folder);
+        } catch (const host::config_error& e) {
+            usage_error(e.what());
+        }
+    }
+    if (p_opts.script_file.empty()) return;
+    try {
+        if (p_opts.script_file == "-") {
+            host::files::check_standard_input();
+            p_opts.script_from_input = true;
+        } else {
+            const auto text = host::files::read_stream(p_opts.script_file, largest_script);
+            p_opts.script.append(text.begin(), text.end());
+        }
+    } catch (const host::files::file_error& e) {
+        usage_error("cannot read script " + (p_opts.script_file == "-" ? std::string("from standard input") : in_quotes(p_opts.script_file)) +
+                    ": " + e.what());
+    }
 }
 
 // The records of a stored configuration, as the host sees its own file. The
 // variables it knows by GUID are shown by name and value.
 void print_records(const std::vector<unsigned char>& p_data) {
-    std::size_t at = 0;
-    while (p_data.size() - at >= 20) {
-        const GUID guid = guid_at(p_data, at);
-        const auto length = static_cast<t_uint32>(le32_at(p_data, at + 16));
-        at += 20;
-        std::string shown;
-        const char* name = guid == guid_cfgMainWindowPosition ? "window position"
-                           : guid == guid_cfgMainWindowSize   ? "window size"
-                                                              : nullptr;
-        if (length > p_data.size() - at) {
-            shown = "(cut short)";
-        } else if (name != nullptr && length == 8) {
-            shown = std::string(name) + " (" + std::to_string(le32_at(p_data, at)) + ", " +
-                    std::to_string(le32_at(p_data, at + 4)) + ")";
-        } else {
-            shown = std::to_string(length) + " bytes";
+    const host::config_records records = host::split_records(p_data);
+    for (const host::config_record& record : records.whole) {
+        const char* name = record.guid == guid_cfgMainWindowPosition ? "window position"
+                           : record.guid == guid_cfgMainWindowSize   ? "window size"
+                                                                     : nullptr;
+        std::string shown = std::to_string(record.payload.size()) + " bytes";
+        if (name != nullptr && record.payload.size() == 8) {
+            shown = std::string(name) + " (" + std::to_string(host::le32_at(record.payload, 0)) + ", " +
+                    std::to_string(host::le32_at(record.payload, 4)) + ")";
         }
-        std::printf("    %s %s\n", pfc::print_guid(guid).c_str(), shown.c_str());
-        if (length > p_data.size() - at) return;
-        at += length;
+        std::printf("    %s %s\n", pfc::print_guid(record.guid).c_str(), shown.c_str());
     }
-}
-
-// The whole script file; standard input for "-". A file that cannot be read
-// ends the program with one line.
-std::string read_script(const std::string& p_path) {
-    std::FILE* in = p_path == "-" ? stdin : std::fopen(p_path.c_str(), "rb");
-    if (in == nullptr) {
-        std::fprintf(stderr, "sorvale-host: cannot read script %s\n", p_path.c_str());
-        std::exit(2);
+    if (records.whole_length != p_data.size()) {
+        std::printf("    (%zu bytes of a record cut short)\n", p_data.size() - records.whole_length);
     }
-    std::string text;
-    char chunk[4096];
-    for (std::size_t got; (got = std::fread(chunk, 1, sizeof chunk, in)) > 0;) text.append(chunk, got);
-    if (in != stdin) std::fclose(in);
-    return text;
 }
 
 void print_entry(const host::component_library& p_component) {
@@ -168,31 +211,23 @@ void print_restore(const host::config_store::restore_result& p_result) {
             std::printf("configuration: restored %zu bytes from %s:\n", p_result.data.size(), p_result.file.c_str());
             print_records(p_result.data);
             break;
+        case outcome::cut_short:
+            std::printf("configuration: restored %zu of %zu bytes from %s, which ends inside a record:\n", p_result.taken,
+                        p_result.data.size(), p_result.file.c_str());
+            print_records(p_result.data);
+            break;
         case outcome::rejected:
         case outcome::unreadable:
             break;  // the host has said why, in one line
     }
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-    const options opts = parse(argc, argv);
-
-    host::application app;
-    if (opts.use_config) {
+// Loads every component and prints what the host sees of it; false after
+// one line when one cannot be loaded.
+bool load_components(host::application& p_app, const options& p_opts) {
+    for (const auto& path : p_opts.components) {
         try {
-            app.use_config_folder(opts.config_dir.empty() ? host::config_store::default_folder()
-                                                          : std::filesystem::path(opts.config_dir));
-        } catch (const host::config_error& e) {
-            std::fprintf(stderr, "sorvale-host: %s\n", e.what());
-            return 1;
-        }
-    }
-
-    for (const auto& path : opts.components) {
-        try {
-            auto& component = app.load_component(path);
+            auto& component = p_app.load_component(path);
             std::printf("loaded %s\n", component.file_name().c_str());
             std::printf("  client version: %u\n", component.client().get_version());
             std::printf("  services, in list order:\n");
@@ -200,45 +235,98 @@ int main(int argc, char** argv) {
                 std::printf("    %s\n", pfc::print_guid(factory.class_guid).c_str());
             }
             print_entry(component);
-            if (const auto* restored = app.restore_result_of(component)) print_restore(*restored);
+            if (const auto* restored = p_app.restore_result_of(component)) print_restore(*restored);
         } catch (const host::load_error& e) {
             std::fprintf(stderr, "sorvale-host: %s\n", e.what());
-            return 1;
+            return false;
         }
     }
+    return true;
+}
 
-    host::track_library& tracks = app.tracks();
-    if (opts.list_tracks) {
+void fill_queue(host::application& p_app, const options& p_opts) {
+    host::track_library& tracks = p_app.tracks();
+    if (p_opts.list_tracks) {
         std::printf("track library (%u tracks):\n", tracks.size());
         for (t_size i = 0; i < tracks.size(); ++i) std::printf("  %2u. %s\n", i + 1, host::describe(tracks.at(i)).c_str());
     }
-
     std::vector<t_playback_queue_item> picked;
-    for (t_size i = 0; i < tracks.size() && i < opts.queue; ++i) picked.push_back(tracks.queue_item(i));
-    app.queue().add(picked);
+    for (t_size i = 0; i < tracks.size() && i < p_opts.queue; ++i) picked.push_back(tracks.queue_item(i));
+    p_app.queue().add(picked);
     picked.clear();
-    std::printf("playback queue (%u of the %u tracks in the library):\n", app.queue().size(), tracks.size());
-    for (t_size i = 0; i < app.queue().size(); ++i) {
-        const auto* entry = static_cast<const host::track*>(app.queue().at(i).m_handle.get_ptr());
+    std::printf("playback queue (%u of the %u tracks in the library):\n", p_app.queue().size(), tracks.size());
+    for (t_size i = 0; i < p_app.queue().size(); ++i) {
+        const auto* entry = static_cast<const host::track*>(p_app.queue().at(i).m_handle.get_ptr());
         std::printf("  %2u. %s\n", i + 1, host::describe(*entry).c_str());
     }
+}
 
+// Runs the commands of standard input as they come, a line at a time, so a
+// person at a terminal sees each answer before typing the next.
+unsigned run_standard_input(host::session& p_session) {
     unsigned failed = 0;
-    if (!opts.script.empty() || !opts.script_file.empty()) {
-        host::session session(app, stdout);
-        failed += session.run_all(opts.script);
-        if (!opts.script_file.empty()) {
-            const std::string text = read_script(opts.script_file);
-            failed += session.run_all(text);
+    std::string line;
+    for (int c; (c = std::getc(stdin)) != EOF;) {
+        line += static_cast<char>(c);
+        if (line.size() > longest_line) {
+            std::fprintf(stderr, "sorvale-host: a line of standard input is longer than %zu bytes; the rest is not read\n", longest_line);
+            return failed + 1;
         }
+        if (c == '\n') {
+            failed += p_session.run_all(line);
+            line.clear();
+        }
+    }
+    failed += p_session.run_all(line);
+    if (std::ferror(stdin)) {
+        std::fprintf(stderr, "sorvale-host: cannot read the script from standard input: %s\n",
+                     std::generic_category().message(errno).c_str());
+        ++failed;
+    }
+    return failed;
+}
+
+// The run after the options are checked: load, fill the queue, run the
+// session, and in every case the shutdown.
+int run(const options& p_opts) {
+    host::application app;
+    if (p_opts.use_config) app.use_config_folder(p_opts.config_folder);
+
+    bool loaded = false;
+    unsigned failed = 0;
+    try {
+        loaded = load_components(app, p_opts);
+        if (loaded) fill_queue(app, p_opts);
+        if (loaded && (!p_opts.script.empty() || p_opts.script_from_input)) {
+            host::session session(app, stdout);
+            failed += session.run_all(p_opts.script);
+            if (p_opts.script_from_input) failed += run_standard_input(session);
+        }
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "sorvale-host: %s\n", e.what());
+        loaded = false;
     }
 
     const std::size_t components = app.components().size();
-    const std::string folder = opts.use_config ? app.config()->folder().string() : std::string();
     const std::size_t saved = app.shutdown();
-    if (opts.use_config && saved > 0) {
-        std::printf("configuration saved for %zu of %zu components in %s\n", saved, components, folder.c_str());
+    if (p_opts.use_config && saved > 0) {
+        std::printf("configuration saved for %zu of %zu components in %s\n", saved, components, p_opts.config_folder.c_str());
     }
     if (failed > 0) std::fprintf(stderr, "sorvale-host: %u session commands failed\n", failed);
-    return (saved == components || !opts.use_config) && failed == 0 ? 0 : 1;
+    return loaded && (saved == components || !p_opts.use_config) && failed == 0 ? 0 : 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    try {
+        options opts = parse(argc, argv);
+        check(opts);
+        return run(opts);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "sorvale-host: %s\n", e.what());
+    } catch (...) {
+        std::fprintf(stderr, "sorvale-host: an error of unknown type\n");
+    }
+    return 1;
 }

@@ -1,11 +1,16 @@
 #include "host/session.h"
 
 #include <charconv>
+#include <cstdint>
+#include <limits>
+#include <optional>
+#include <span>
 #include <stdexcept>
 #include <vector>
 
 #include "forms/application.h"
 #include "forms/automation.h"
+#include "forms/button.h"
 #include "forms/form.h"
 #include "forms/list_box.h"
 #include "host/main_menu.h"
@@ -21,6 +26,14 @@ struct command_error : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
+// What a command works on.
+struct context {
+    application& app;
+    std::FILE* out;
+};
+
+using arguments = std::span<const std::string_view>;
+
 std::vector<std::string_view> words_of(std::string_view p_text) {
     std::vector<std::string_view> words;
     std::size_t at = 0;
@@ -34,17 +47,44 @@ std::vector<std::string_view> words_of(std::string_view p_text) {
     return words;
 }
 
-int number(std::string_view p_word) {
-    int value = 0;
-    const auto [end, error] = std::from_chars(p_word.data(), p_word.data() + p_word.size(), value);
-    if (error != std::errc() || end != p_word.data() + p_word.size()) {
-        throw command_error("not a number: " + std::string(p_word));
+// The text with every control byte but the tab written as \xNN, so that
+// nothing invisible reaches the terminal.
+std::string shown(std::string_view p_text) {
+    std::string out;
+    for (const char c : p_text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 && c != '\t') {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\x%02X", static_cast<unsigned>(byte));
+            out += escaped;
+        } else {
+            out += c;
+        }
     }
-    return value;
+    return out;
 }
 
-void expect_words(const std::vector<std::string_view>& p_words, std::size_t p_count, const char* p_usage) {
-    if (p_words.size() != p_count) throw command_error(std::string("usage: ") + p_usage);
+// p_word as a whole number, or nothing when it is one but lies outside
+// [p_least, p_most]; command_error when it is no number at all.
+std::optional<int> number_in(std::string_view p_word, int p_least, int p_most) {
+    long long value = 0;
+    const auto [end, error] = std::from_chars(p_word.data(), p_word.data() + p_word.size(), value);
+    const bool whole = end == p_word.data() + p_word.size();
+    if (whole && error == std::errc::result_out_of_range) return std::nullopt;
+    if (!whole || error != std::errc()) throw command_error("not a number: " + std::string(p_word));
+    if (value < p_least || value > p_most) return std::nullopt;
+    return static_cast<int>(value);
+}
+
+// A window coordinate or size; the desktop's coordinates are 16-bit.
+int screen_number(std::string_view p_word, const char* p_what, int p_least) {
+    constexpr int most = std::numeric_limits<std::int16_t>::max();
+    const auto value = number_in(p_word, p_least, most);
+    if (!value) {
+        throw command_error(std::string(p_what) + " " + std::string(p_word) + " is out of range (" + std::to_string(p_least) +
+                            " to " + std::to_string(most) + ")");
+    }
+    return *value;
 }
 
 // The window commands act on: the active one, else the newest open one.
@@ -55,16 +95,29 @@ forms::Form& target_window() {
     return *open.back();
 }
 
-forms::ListBox& target_list(forms::Form& p_form) {
+// The first control of p_form's tree, depth first, for which p_match holds.
+template <typename T, typename F>
+T* find_in(forms::Form& p_form, F&& p_match) {
     std::vector<forms::Control*> pending{&p_form};
     while (!pending.empty()) {
         forms::Control* control = pending.back();
         pending.pop_back();
-        if (auto* list = dynamic_cast<forms::ListBox*>(control)) return *list;
-        for (int i = 0; i < control->Controls.Count(); ++i) pending.push_back(control->Controls[i]);
+        if (auto* found = dynamic_cast<T*>(control); found != nullptr && p_match(*found)) return found;
+        for (int i = control->Controls.Count(); i-- > 0;) pending.push_back(control->Controls[i]);
     }
-    throw command_error("the window has no list");
+    return nullptr;
 }
+
+struct named_key {
+    std::string_view name;
+    forms::Keys key;
+};
+constexpr named_key keys[] = {
+    {"Delete", forms::Keys::Delete}, {"Escape", forms::Keys::Escape}, {"Enter", forms::Keys::Enter},
+    {"Up", forms::Keys::Up},         {"Down", forms::Keys::Down},     {"Home", forms::Keys::Home},
+    {"End", forms::Keys::End},       {"PageUp", forms::Keys::PageUp}, {"PageDown", forms::Keys::PageDown},
+    {"Space", forms::Keys::Space},   {"Tab", forms::Keys::Tab},
+};
 
 forms::Keys key_named(std::string_view p_name) {
     forms::Keys modifiers = forms::Keys::None;
@@ -79,20 +132,161 @@ forms::Keys key_named(std::string_view p_name) {
             break;
         }
     }
-    struct named {
-        std::string_view name;
-        forms::Keys key;
-    };
-    static constexpr named keys[] = {
-        {"Delete", forms::Keys::Delete}, {"Escape", forms::Keys::Escape}, {"Enter", forms::Keys::Enter},
-        {"Up", forms::Keys::Up},         {"Down", forms::Keys::Down},     {"Home", forms::Keys::Home},
-        {"End", forms::Keys::End},       {"PageUp", forms::Keys::PageUp}, {"PageDown", forms::Keys::PageDown},
-        {"Space", forms::Keys::Space},   {"Tab", forms::Keys::Tab},
-    };
     for (const auto& k : keys) {
         if (k.name == p_name) return k.key | modifiers;
     }
     throw command_error("unknown key " + std::string(p_name));
+}
+
+void queue_command(context& p_context, arguments) {
+    playback_queue& queue = p_context.app.queue();
+    std::fprintf(p_context.out, "playback queue, %u entries:\n", queue.size());
+    for (t_size i = 0; i < queue.size(); ++i) {
+        const auto* entry = static_cast<const track*>(queue.at(i).m_handle.get_ptr());
+        std::fprintf(p_context.out, "  %2u. %s\n", i + 1, describe(*entry).c_str());
+    }
+}
+
+void show_command(context& p_context, arguments) {
+    const auto open = automation::OpenForms();
+    if (open.empty()) std::fputs("(no window open)\n", p_context.out);
+    for (forms::Form* form : open) {
+        const auto bounds = form->Bounds();
+        std::fprintf(p_context.out, "window at (%d, %d), %d x %d:\n", bounds.X, bounds.Y, bounds.Width, bounds.Height);
+        std::fputs(automation::RenderText(*form).c_str(), p_context.out);
+    }
+}
+
+void menu_command(context& p_context, arguments) { std::fputs(main_menu(p_context.app.services()).describe().c_str(), p_context.out); }
+
+void open_command(context& p_context, arguments p_args) {
+    const auto slash = p_args[0].find('/');
+    if (slash == std::string_view::npos) throw command_error("usage: open GROUP/LABEL");
+    main_menu menu(p_context.app.services());
+    const auto* item = menu.find(p_args[0].substr(0, slash), p_args[0].substr(slash + 1));
+    if (item == nullptr) throw command_error("no menu command " + std::string(p_args[0]));
+    menu.run(*item);
+}
+
+void enqueue_command(context& p_context, arguments p_args) {
+    track_library& tracks = p_context.app.tracks();
+    const int count = static_cast<int>(tracks.size());
+    std::vector<t_playback_queue_item> items;
+    for (const std::string_view word : p_args) {
+        const auto n = number_in(word, 1, count);
+        if (!n) throw command_error("no track " + std::string(word) + " in the library (1 to " + std::to_string(count) + ")");
+        items.push_back(tracks.queue_item(static_cast<t_size>(*n - 1)));
+    }
+    p_context.app.queue().add(items);
+    for (const auto& item : items) {
+        std::fprintf(p_context.out, "queued track %u: %s\n", item.m_item + 1,
+                     describe(*static_cast<const track*>(item.m_handle.get_ptr())).c_str());
+    }
+}
+
+void play_command(context& p_context, arguments) {
+    playback_queue& queue = p_context.app.queue();
+    if (queue.size() == 0) throw command_error("the queue is empty");
+    const t_uint32 number = queue.at(0).m_item + 1;
+    const service_ptr_t<metadb_handle> playing = queue.take_head();
+    std::fprintf(p_context.out, "now playing track %u: %s\n", number,
+                 describe(*static_cast<const track*>(playing.get_ptr())).c_str());
+}
+
+void line_command(context&, arguments p_args) {
+    forms::Keys modifiers = forms::Keys::None;
+    if (p_args.size() == 2) {
+        if (p_args[1] == "shift") modifiers = forms::Keys::Shift;
+        else if (p_args[1] == "ctrl") modifiers = forms::Keys::Control;
+        else throw command_error("usage: line N [shift|ctrl]");
+    }
+    forms::ListBox* list = find_in<forms::ListBox>(target_window(), [](const forms::ListBox&) { return true; });
+    if (list == nullptr) throw command_error("the window has no list");
+    const int lines = list->Items.Count();
+    const auto n = number_in(p_args[0], 1, lines);
+    if (!n && lines == 0) throw command_error("the window's list has no lines");
+    if (!n) throw command_error("no line " + std::string(p_args[0]) + " in the window's list (1 to " + std::to_string(lines) + ")");
+    automation::ClickLine(*list, *n - 1, modifiers);
+}
+
+// By Name first, as the toolkit knows controls; else the button whose text the user sees.
+void click_command(context&, arguments p_args) {
+    forms::Form& form = target_window();
+    const forms::String wanted = forms::from_utf8(p_args[0]);
+    forms::Control* control = automation::Find(form, wanted);
+    if (control == nullptr) control = find_in<forms::Button>(form, [&](const forms::Button& b) { return b.Text() == wanted; });
+    if (control == nullptr) throw command_error("no button showing " + std::string(p_args[0]) + " and no control of that name");
+    automation::Click(*control);
+}
+
+void key_command(context&, arguments p_args) { automation::PressKey(target_window(), key_named(p_args[0])); }
+
+void move_command(context&, arguments p_args) {
+    const int least = std::numeric_limits<std::int16_t>::min();
+    automation::MoveTo(target_window(), forms::Point(screen_number(p_args[0], "X", least), screen_number(p_args[1], "Y", least)));
+}
+
+void resize_command(context&, arguments p_args) {
+    automation::ResizeTo(target_window(), forms::Size(screen_number(p_args[0], "width", 0), screen_number(p_args[1], "height", 0)));
+}
+
+void close_command(context&, arguments) { automation::Close(target_window()); }
+
+void save_command(context& p_context, arguments) {
+    std::fprintf(p_context.out, "saved the configuration of %zu components\n", p_context.app.save_configuration());
+}
+
+constexpr std::size_t any_count = std::numeric_limits<std::size_t>::max();
+
+struct command {
+    std::string_view verb;
+    std::string_view operands;  // as help and the usage error show them
+    std::string_view does;
+    std::size_t least;  // arguments
+    std::size_t most;
+    void (*handler)(context&, arguments);
+};
+
+const command commands[] = {
+    {"menu", "", "print the main menu", 0, 0, menu_command},
+    {"open", "GROUP/LABEL", "run a menu command, e.g. open View/Sorvale", 1, 1, open_command},
+    {"show", "", "print every open window", 0, 0, show_command},
+    {"queue", "", "print the playback queue", 0, 0, queue_command},
+    {"enqueue", "N...", "add library tracks (numbers from 1) to the queue", 1, any_count, enqueue_command},
+    {"play", "", "the head of the queue starts playing", 0, 0, play_command},
+    {"line", "N [shift|ctrl]", "click line N (from 1) of the window's list", 1, 2, line_command},
+    {"click", "TEXT|NAME", "click a button by its text (Delete, Clear, Close) or a control by its Name", 1, 1, click_command},
+    {"key", "[shift+|ctrl+]KEY", "press a key in the window (the key names are below)", 1, 1, key_command},
+    {"move", "X Y", "move the window", 2, 2, move_command},
+    {"resize", "W H", "resize the window (outer size)", 2, 2, resize_command},
+    {"close", "", "the window's close box", 0, 0, close_command},
+    {"save", "", "save the configuration now", 0, 0, save_command},
+};
+
+std::string usage_of(const command& p_command) {
+    return std::string(p_command.verb) + (p_command.operands.empty() ? "" : " ") + std::string(p_command.operands);
+}
+
+// The one check that no command may pass: bytes that do not show.
+void check_visible(std::string_view p_command) {
+    if (p_command.find('\0') != std::string_view::npos) throw command_error("a NUL byte in the command");
+    for (const char c : p_command) {
+        if (static_cast<unsigned char>(c) < 0x20 && c != '\t') throw command_error("a control character (" + shown({&c, 1}) + ") in the command");
+    }
+}
+
+void dispatch(context& p_context, std::string_view p_command) {
+    check_visible(p_command);
+    const auto words = words_of(p_command);
+    if (words.empty() || words[0].starts_with("#")) return;
+    const command* found = nullptr;
+    for (const command& c : commands) {
+        if (c.verb == words[0]) found = &c;
+    }
+    if (found == nullptr) throw command_error("unknown command " + std::string(words[0]));
+    const arguments args = arguments(words).subspan(1);
+    if (args.size() < found->least || args.size() > found->most) throw command_error("usage: " + usage_of(*found));
+    found->handler(p_context, args);
 }
 
 }  // namespace
@@ -100,12 +294,12 @@ forms::Keys key_named(std::string_view p_name) {
 bool session::run(std::string_view p_command) {
     bool ok = false;
     try {
-        ok = dispatch(p_command);
-    } catch (const command_error& e) {
-        std::fprintf(m_out, "! %s\n", e.what());
+        context here{m_app, m_out};
+        dispatch(here, p_command);
+        ok = true;
     } catch (const std::exception& e) {
-        // The component's errors come here too, by their own types.
-        std::fprintf(m_out, "! error: %s\n", e.what());
+        // The host's own errors and the component's, by their message.
+        std::fprintf(m_out, "error: %s\n", shown(e.what()).c_str());
     }
     forms::Application::DoEvents();
     return ok;
@@ -113,104 +307,32 @@ bool session::run(std::string_view p_command) {
 
 unsigned session::run_all(std::string_view p_script) {
     unsigned failed = 0;
-    std::size_t at = 0;
-    while (at <= p_script.size()) {
+    for (std::size_t at = 0; at <= p_script.size();) {
         std::size_t end = p_script.find_first_of(";\n", at);
         if (end == std::string_view::npos) end = p_script.size();
-        const auto words = words_of(p_script.substr(at, end - at));
-        if (!words.empty()) {
-            const std::string_view line = p_script.substr(at, end - at);
-            const auto first = line.find_first_not_of(" \t");
-            std::fprintf(m_out, "> %.*s\n", static_cast<int>(line.size() - first), line.data() + first);
-            if (!run(line)) ++failed;
+        std::string_view command = p_script.substr(at, end - at);
+        // A line that ends in CR LF, as a text saved on another system does.
+        if ((end == p_script.size() || p_script[end] == '\n') && command.ends_with('\r')) command.remove_suffix(1);
+        const auto first = command.find_first_not_of(" \t");
+        if (first != std::string_view::npos) {
+            std::fprintf(m_out, "> %s\n", shown(command.substr(first)).c_str());
+            if (!run(command)) ++failed;
         }
         at = end + 1;
     }
     return failed;
 }
 
-bool session::dispatch(std::string_view p_command) {
-    const auto words = words_of(p_command);
-    if (words.empty() || words[0].starts_with("#")) return true;
-    const std::string_view verb = words[0];
-
-    if (verb == "menu") {
-        std::fputs(main_menu(m_app.services()).describe().c_str(), m_out);
-    } else if (verb == "open") {
-        expect_words(words, 2, "open GROUP/LABEL");
-        const auto slash = words[1].find('/');
-        if (slash == std::string_view::npos) throw command_error("usage: open GROUP/LABEL");
-        main_menu menu(m_app.services());
-        const auto* item = menu.find(words[1].substr(0, slash), words[1].substr(slash + 1));
-        if (item == nullptr) throw command_error("no menu command " + std::string(words[1]));
-        menu.run(*item);
-    } else if (verb == "show") {
-        print_windows();
-    } else if (verb == "queue") {
-        print_queue();
-    } else if (verb == "enqueue") {
-        if (words.size() < 2) throw command_error("usage: enqueue N...");
-        std::vector<t_playback_queue_item> items;
-        for (std::size_t i = 1; i < words.size(); ++i) {
-            const int n = number(words[i]);
-            if (n < 1 || static_cast<t_size>(n) > m_app.tracks().size()) {
-                throw command_error("no track " + std::string(words[i]) + " in the library");
-            }
-            items.push_back(m_app.tracks().queue_item(static_cast<t_size>(n - 1)));
-        }
-        m_app.queue().add(items);
-    } else if (verb == "play") {
-        if (m_app.queue().take_head().is_empty()) throw command_error("the queue is empty");
-    } else if (verb == "line") {
-        if (words.size() < 2 || words.size() > 3) throw command_error("usage: line N [shift|ctrl]");
-        forms::Keys modifiers = forms::Keys::None;
-        if (words.size() == 3) {
-            if (words[2] == "shift") modifiers = forms::Keys::Shift;
-            else if (words[2] == "ctrl") modifiers = forms::Keys::Control;
-            else throw command_error("usage: line N [shift|ctrl]");
-        }
-        automation::ClickLine(target_list(target_window()), number(words[1]) - 1, modifiers);
-    } else if (verb == "click") {
-        expect_words(words, 2, "click NAME");
-        forms::Form& form = target_window();
-        forms::Control* control = automation::Find(form, forms::from_utf8(words[1]));
-        if (control == nullptr) throw command_error("no control named " + std::string(words[1]));
-        automation::Click(*control);
-    } else if (verb == "key") {
-        expect_words(words, 2, "key [shift+|ctrl+]KEY");
-        automation::PressKey(target_window(), key_named(words[1]));
-    } else if (verb == "move") {
-        expect_words(words, 3, "move X Y");
-        automation::MoveTo(target_window(), forms::Point(number(words[1]), number(words[2])));
-    } else if (verb == "resize") {
-        expect_words(words, 3, "resize W H");
-        automation::ResizeTo(target_window(), forms::Size(number(words[1]), number(words[2])));
-    } else if (verb == "close") {
-        automation::Close(target_window());
-    } else if (verb == "save") {
-        std::fprintf(m_out, "saved the configuration of %zu components\n", m_app.save_configuration());
-    } else {
-        throw command_error("unknown command " + std::string(verb));
+std::string session::help() {
+    std::string text;
+    for (const command& c : commands) {
+        const std::string usage = usage_of(c);
+        text += "  " + usage + std::string(usage.size() < 24 ? 24 - usage.size() : 1, ' ') + std::string(c.does) + "\n";
     }
-    return true;
-}
-
-void session::print_queue() {
-    std::fprintf(m_out, "playback queue, %u entries:\n", m_app.queue().size());
-    for (t_size i = 0; i < m_app.queue().size(); ++i) {
-        const auto* entry = static_cast<const track*>(m_app.queue().at(i).m_handle.get_ptr());
-        std::fprintf(m_out, "  %2u. %s\n", i + 1, describe(*entry).c_str());
-    }
-}
-
-void session::print_windows() {
-    const auto open = automation::OpenForms();
-    if (open.empty()) std::fputs("(no window open)\n", m_out);
-    for (forms::Form* form : open) {
-        const auto bounds = form->Bounds();
-        std::fprintf(m_out, "window at (%d, %d), %d x %d:\n", bounds.X, bounds.Y, bounds.Width, bounds.Height);
-        std::fputs(automation::RenderText(*form).c_str(), m_out);
-    }
+    text += "  # TEXT                  a comment, echoed\n  key names:";
+    for (const auto& k : keys) text += " " + std::string(k.name);
+    text += "; shift+ and ctrl+ may come before each\n";
+    return text;
 }
 
 }  // namespace host

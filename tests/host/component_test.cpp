@@ -4,6 +4,7 @@
 #include <elf.h>
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <regex>
@@ -135,7 +136,25 @@ INSTANTIATE_TEST_SUITE_P(Table, LoadingRefuses,
                          ::testing::Values(refused_case{"missing_file", "/nonexistent/foo_missing.so", "/nonexistent/foo_missing.so"},
                                            refused_case{"no_export", PLATFORM_LIBRARY, "foobar2000_get_interface"},
                                            refused_case{"client_version_70", OLD_CLIENT_COMPONENT, "70"}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& p_case) { return std::string(p_case.param.name); });
+
+// A name without a folder is the file in the current folder, as for any
+// other file argument, never a library of that name on the search path.
+TEST(ComponentPath, ABareNameIsTheFileInTheCurrentFolder) {
+    const std::filesystem::path before = std::filesystem::current_path();
+    char pattern[] = "/tmp/sorvale-bare-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    std::ofstream(std::filesystem::path(pattern) / "foo_sorvale.so") << "a text file named like the component\n";
+    host::application app;
+    std::filesystem::current_path(pattern);
+    const std::string error = message_of<host::load_error>([&] { app.load_component("foo_sorvale.so"); });
+    std::filesystem::current_path(std::filesystem::path(SORVALE_COMPONENT).parent_path());
+    EXPECT_EQ(app.load_component("foo_sorvale.so").file_name(), "foo_sorvale.so") << "from its own folder";
+    std::filesystem::current_path(before);
+    std::filesystem::remove_all(pattern);
+    EXPECT_NE(error.find("cannot load component foo_sorvale.so"), std::string::npos) << error;
+    EXPECT_EQ(app.components().size(), 1u);
+}
 
 // The names the library defines in its dynamic symbol table, read straight from the ELF file.
 TEST(ComponentLibrary, DefinesExactlyOneDynamicSymbol) {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <stdlib.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <fstream>
@@ -170,7 +171,7 @@ INSTANTIATE_TEST_SUITE_P(Table, DamagedConfigFile,
                          ::testing::Values(std::pair("guid_without_length", cut(16)), std::pair("inside_second_length", cut(46)),
                                            std::pair("inside_second_payload", cut(50)), std::pair("inside_first_payload", cut(24)),
                                            std::pair("unclaimed_record_cut_short", unclaimed_cut_short())),
-                         [](const auto& info) { return std::string(info.param.first); });
+                         [](const auto& p_case) { return std::string(p_case.param.first); });
 
 TEST_F(ConfigStore, AnEarlierBadFileIsNeverOverwritten) {
     write_file(folder / "foo_sorvale.so.cfg.bad", {1, 2, 3});
@@ -212,6 +213,97 @@ TEST_F(ConfigStore, AComponentFailingToSaveLeavesTheOldFile) {
     EXPECT_EQ(file_bytes(file), example) << "the shutdown save wrote the restored values again";
 }
 
+// A file that ends inside a record's GUID: the component takes the records
+// before it and says nothing, so the host says so, and keeps the file as it
+// found it before the save writes over it.
+class CutConfigFile : public ConfigStore, public ::testing::WithParamInterface<std::pair<const char*, bytes>> {};
+
+TEST_P(CutConfigFile, IsTakenUpToItsLastWholeRecordAndKeptAsFound) {
+    const bytes& found = GetParam().second;
+    const bytes& taken = found.size() > example.size() ? example : fresh;
+    write_file(file, found);
+    auto messages = run([&](host::application& app, host::component_library& c) {
+        EXPECT_EQ(app.restore_result_of(c)->kind, outcome::cut_short);
+        EXPECT_EQ(app.restore_result_of(c)->taken, found.size() > example.size() ? example.size() : 0u);
+        EXPECT_EQ(get_config(c.client()), taken);
+    });
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_NE(messages[0].find("ends inside a record"), std::string::npos) << messages[0];
+    EXPECT_NE(messages[0].find(file.string() + ".bad"), std::string::npos) << messages[0];
+    EXPECT_EQ(file_bytes(folder / "foo_sorvale.so.cfg.bad"), found);
+    EXPECT_EQ(file_bytes(file), taken) << "the save writes whole records";
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, CutConfigFile,
+                         ::testing::Values(std::pair("inside_a_guid_after_two_records", [] {
+                                               bytes out = example;
+                                               out.insert(out.end(), example.begin(), example.begin() + 10);
+                                               return out;
+                                           }()),
+                                           std::pair("inside_the_first_guid", cut(10))),
+                         [](const auto& p_case) { return std::string(p_case.param.first); });
+
+namespace {
+
+// Something at the file's name that is no configuration: it is never opened
+// as one (no wait on a FIFO, no read of a device or of gigabytes), said in
+// one line, left as it is and never overwritten.
+struct special_file {
+    const char* name;
+    void (*make)(const fs::path& p_file);
+    const char* said;
+};
+
+class SpecialConfigFile : public ConfigStore, public ::testing::WithParamInterface<special_file> {};
+
+}  // namespace
+
+TEST_P(SpecialConfigFile, IsNamedInOneLineAndLeftAsItIs) {
+    GetParam().make(file);
+    const auto before = fs::symlink_status(file).type();
+    auto messages = run_expecting(outcome::unreadable, fresh);
+    ASSERT_EQ(messages.size(), 2u) << "one for the restore, one for the save it refuses";
+    EXPECT_NE(messages[0].find(file.string() + "' " + GetParam().said), std::string::npos) << messages[0];
+    EXPECT_EQ(fs::symlink_status(file).type(), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, SpecialConfigFile,
+    ::testing::Values(special_file{"fifo", [](const fs::path& f) { ASSERT_EQ(mkfifo(f.c_str(), 0600), 0); }, "is a FIFO"},
+                      special_file{"link_to_dev_zero", [](const fs::path& f) { fs::create_symlink("/dev/zero", f); },
+                                   "is a character device"},
+                      special_file{"sparse_4_gib", [](const fs::path& f) { write_file(f, {}); fs::resize_file(f, std::uintmax_t{4} << 30); },
+                                   "holds 4294967296 bytes"},
+                      special_file{"one_byte_too_many", [](const fs::path& f) { write_file(f, bytes(host::config_store::largest_file + 1, 0)); },
+                                   "holds 1048577 bytes, more than the 1048576"}),
+    [](const auto& p_case) { return std::string(p_case.param.name); });
+
+// The file may be a link (here to a link) into another folder: the save
+// replaces the file at the end of the chain, atomically in its own folder,
+// with its permissions, and every link stays.
+TEST_F(ConfigStore, AFileThatIsALinkIsSavedWhereTheLinkLeads) {
+    fs::create_directories(folder / "links");
+    fs::create_directories(folder / "real");
+    const fs::path target = folder / "real" / "kept.cfg";
+    write_file(target, example);
+    const auto mode = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read;
+    fs::permissions(target, mode);
+    fs::create_symlink("../real/kept.cfg", folder / "links" / "middle");
+    fs::create_symlink(folder / "links" / "middle", file);
+    auto messages = run([](host::application& app, host::component_library& c) {
+        EXPECT_EQ(app.restore_result_of(c)->kind, outcome::restored);
+        EXPECT_EQ(get_config(c.client()), example);
+        set_config(c.client(), fresh);
+    });
+    EXPECT_TRUE(messages.empty());
+    EXPECT_EQ(fs::read_symlink(file), folder / "links" / "middle");
+    EXPECT_EQ(fs::read_symlink(folder / "links" / "middle"), "../real/kept.cfg");
+    EXPECT_EQ(file_bytes(target), fresh);
+    EXPECT_EQ(fs::status(target).permissions(), mode);
+    std::vector<fs::path> listing(fs::directory_iterator(folder / "real"), fs::directory_iterator{});
+    EXPECT_EQ(listing, std::vector<fs::path>{target}) << "no temporary file left";
+}
+
 TEST(ConfigFolder, FollowsXdgThenHome) {
     const char *xdg = std::getenv("XDG_CONFIG_HOME"), *home = std::getenv("HOME");
     const std::string saved_xdg = xdg ? xdg : "", saved_home = home ? home : "";
@@ -220,6 +312,8 @@ TEST(ConfigFolder, FollowsXdgThenHome) {
     EXPECT_EQ(host::config_store::default_folder(), fs::path("/xdg/sorvale-host"));
     setenv("XDG_CONFIG_HOME", "", 1);
     EXPECT_EQ(host::config_store::default_folder(), fs::path("/home/someone/.config/sorvale-host"));
+    setenv("XDG_CONFIG_HOME", "relative/xdg", 1);
+    EXPECT_EQ(host::config_store::default_folder(), fs::path("/home/someone/.config/sorvale-host")) << "only an absolute path counts";
     unsetenv("XDG_CONFIG_HOME");
     unsetenv("HOME");
     EXPECT_THROW(host::config_store::default_folder(), host::config_error);

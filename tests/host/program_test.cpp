@@ -1,0 +1,148 @@
+// The program sorvale-host as a user runs it: its options, checked before
+// anything is loaded, and the way out that always runs the shutdown.
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <stdlib.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+enum class input { none, folder, closed };
+
+struct ran {
+    int status = -1;  // the exit status, or 128 + the signal
+    std::string out;
+    std::string err;
+};
+
+std::string file_text(const fs::path& p_file) {
+    std::ifstream in(p_file, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+// A folder of its own for each test: the configuration, scripts, output.
+class Program : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/sorvale-program-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        folder = pattern;
+    }
+    void TearDown() override { fs::remove_all(folder); }
+
+    // Runs sorvale-host with p_args and standard input as p_input; a run
+    // that takes longer than 60 seconds is killed.
+    ran run(const std::vector<std::string>& p_args, input p_input = input::none) {
+        const fs::path out = folder / "stdout", err = folder / "stderr";
+        const pid_t child = fork();
+        if (child == 0) {
+            const int in = p_input == input::folder ? open(folder.c_str(), O_RDONLY) : open("/dev/null", O_RDONLY);
+            dup2(in, 0);
+            if (p_input == input::closed) close(0);
+            dup2(open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 1);
+            dup2(open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 2);
+            std::vector<char*> argv{const_cast<char*>(SORVALE_HOST)};
+            for (const auto& arg : p_args) argv.push_back(const_cast<char*>(arg.c_str()));
+            argv.push_back(nullptr);
+            execv(SORVALE_HOST, argv.data());
+            _exit(127);
+        }
+        ran result;
+        int status = 0;
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        while (waitpid(child, &status, WNOHANG) == 0) {
+            if (std::chrono::steady_clock::now() > deadline) {
+                kill(child, SIGKILL);
+                waitpid(child, &status, 0);
+                break;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        result.out = file_text(out);
+        result.err = file_text(err);
+        return result;
+    }
+
+    fs::path folder;
+};
+
+struct refused_options {
+    const char* name;
+    std::vector<std::string> args;  // "@" is the test's folder
+    input stdin_is;
+    const char* said;
+};
+
+class ProgramRefuses : public Program, public ::testing::WithParamInterface<refused_options> {};
+
+}  // namespace
+
+TEST_P(ProgramRefuses, WithOneLineBeforeLoadingAnything) {
+    std::ofstream(folder / "plain-file") << "x";
+    std::vector<std::string> args{"--config-dir", (folder / "config").string()};
+    for (std::string arg : GetParam().args) {
+        if (arg.starts_with("@")) arg = folder.string() + arg.substr(1);
+        args.push_back(arg);
+    }
+    const ran result = run(args, GetParam().stdin_is);
+    EXPECT_EQ(result.status, 2) << result.err;
+    EXPECT_EQ(result.out, "") << "nothing was loaded";
+    EXPECT_TRUE(result.err.starts_with("sorvale-host: ")) << result.err;
+    EXPECT_EQ(result.err.find('\n'), result.err.size() - 1) << "one line: " << result.err;
+    EXPECT_NE(result.err.find(GetParam().said), std::string::npos) << result.err;
+    EXPECT_FALSE(fs::exists(folder / "config")) << "nothing was saved";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, ProgramRefuses,
+    ::testing::Values(
+        refused_options{"queue_with_space_and_sign", {"--queue", " -1", SORVALE_COMPONENT}, input::none, "--queue needs a count, not ' -1'"},
+        refused_options{"queue_past_the_largest_count", {"--queue", "123456789012345678901234567890", SORVALE_COMPONENT}, input::none, "needs a count"},
+        refused_options{"script_missing", {"--script", "@/missing", SORVALE_COMPONENT}, input::none, "/missing': No such file or directory"},
+        refused_options{"script_a_folder", {"--script", "@", SORVALE_COMPONENT}, input::none, "Is a directory"},
+        refused_options{"standard_input_a_folder", {"--script", "-", SORVALE_COMPONENT}, input::folder, "standard input: Is a directory"},
+        refused_options{"standard_input_closed", {"--script", "-", SORVALE_COMPONENT}, input::closed, "standard input: Bad file descriptor"},
+        refused_options{"empty_component_path", {SORVALE_COMPONENT, ""}, input::none, "a component path is empty"},
+        refused_options{"component_twice", {SORVALE_COMPONENT, SORVALE_COMPONENT}, input::none, "given twice"},
+        refused_options{"component_missing", {SORVALE_COMPONENT, "@/foo_other.so"}, input::none, "No such file or directory"},
+        refused_options{"config_folder_a_file", {"--config-dir", "@/plain-file", SORVALE_COMPONENT}, input::none, "plain-file' is not a folder"},
+        refused_options{"config_folder_below_a_file", {"--config-dir", "@/plain-file/sub", SORVALE_COMPONENT}, input::none, "plain-file' is not a folder"}),
+    [](const auto& p_case) { return std::string(p_case.param.name); });
+
+TEST_F(Program, SaysWhatPlayAndEnqueueDidAndListsWhatTheSessionAccepts) {
+    const ran session = run({"--no-config", "--queue", "2", "--run", "play; enqueue 5 1", SORVALE_COMPONENT});
+    EXPECT_EQ(session.status, 0) << session.err;
+    for (const char* line : {"playback queue (2 of the 24 tracks in the library):\n", "> play\nnow playing track 1: Halvard Quist - ",
+                             "> enqueue 5 1\nqueued track 5: ", "\nqueued track 1: Halvard Quist - "}) {
+        EXPECT_NE(session.out.find(line), std::string::npos) << line << " in " << session.out;
+    }
+    const ran help = run({"--help"});
+    EXPECT_EQ(help.status, 0);
+    for (const char* text : {"--script FILE", "enqueue N...", "click TEXT|NAME", "Delete, Clear, Close", "key names: Delete Escape Enter"}) {
+        EXPECT_NE(help.out.find(text), std::string::npos) << text << " in " << help.out;
+    }
+}
+
+TEST_F(Program, AComponentThatFailsToLoadStillShutsDownTheOnesLoaded) {
+    const fs::path not_a_library = folder / "foo_text.so";
+    std::ofstream(not_a_library) << "not a library\n";
+    const ran result = run({"--config-dir", folder.string(), SORVALE_COMPONENT, not_a_library.string()});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_NE(result.err.find("cannot load component " + not_a_library.string()), std::string::npos) << result.err;
+    EXPECT_NE(result.out.find("configuration saved for 1 of 1 components"), std::string::npos) << result.out;
+    EXPECT_EQ(fs::file_size(folder / "foo_sorvale.so.cfg"), 56u);
+}
