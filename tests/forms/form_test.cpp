@@ -23,7 +23,7 @@ protected:
 };
 
 TEST_F(FormTest, ShowFocusesTheFirstControlInTabOrderThenActivatesAndShownComesFromThePump) {
-    auto* form = new QueueForm(&log);
+    form = new QueueForm(&log);
     form->Shown += [&](forms::Object&, const forms::EventArgs&) { log.push_back("Shown"); };
     EXPECT_TRUE(log.empty()) << "building the window calls none of its handlers";
     EXPECT_TRUE(automation::OpenForms().empty());
@@ -39,15 +39,15 @@ TEST_F(FormTest, ShowFocusesTheFirstControlInTabOrderThenActivatesAndShownComesF
 }
 
 TEST_F(FormTest, TabOrderTiesGoToTheLaterAdded) {
-    auto* form = new forms::Form();
+    auto* dialog = new forms::Form();
     auto *first = new forms::Button(), *second = new forms::Button();
-    form->Controls.Add(first);
-    form->Controls.Add(second);
-    EXPECT_EQ(form->TabOrder(), (std::vector<forms::Control*>{second, first}));
-    form->Show();
+    dialog->Controls.Add(first);
+    dialog->Controls.Add(second);
+    EXPECT_EQ(dialog->TabOrder(), (std::vector<forms::Control*>{second, first}));
+    dialog->Show();
     EXPECT_TRUE(second->Focused());
     for (const auto& [key, focused] : {std::pair{Keys::Tab, first}, {Keys::Tab, second} /* wraps */, {Keys::Tab | Keys::Shift, first}}) {
-        automation::PressKey(*form, key);
+        automation::PressKey(*dialog, key);
         EXPECT_TRUE(focused->Focused());
     }
 }
@@ -100,28 +100,28 @@ TEST_F(FormTest, KeysRouteThroughPreviewThenDialogKeysThenTheControl) {
 }
 
 TEST_F(FormTest, CancelButtonGetsCancelAndClicksCopyTheDialogResult) {
-    auto* form = new forms::Form();
+    auto* dialog = new forms::Form();
     auto *ok = new forms::Button(), *other = new forms::Button();
     ok->SetDialogResult(forms::DialogResult::OK);
-    form->Controls.Add(ok);
-    form->Controls.Add(other);
-    form->SetCancelButton(other);
+    dialog->Controls.Add(ok);
+    dialog->Controls.Add(other);
+    dialog->SetCancelButton(other);
     EXPECT_EQ(other->DialogResult(), forms::DialogResult::Cancel);
-    form->SetCancelButton(ok);
+    dialog->SetCancelButton(ok);
     EXPECT_EQ(ok->DialogResult(), forms::DialogResult::OK) << "an existing result stays";
     int clicks = 0;
     ok->Click += [&](forms::Object&, const forms::EventArgs&) { ++clicks; };
     ok->PerformClick();
-    EXPECT_EQ(std::make_pair(clicks, form->DialogResult()), std::make_pair(0, forms::DialogResult::None))
+    EXPECT_EQ(std::make_pair(clicks, dialog->DialogResult()), std::make_pair(0, forms::DialogResult::None))
         << "PerformClick does nothing on a hidden form";
-    form->Show();
+    dialog->Show();
     ok->PerformClick();
-    EXPECT_EQ(std::make_pair(clicks, form->DialogResult()), std::make_pair(1, forms::DialogResult::OK));
-    EXPECT_TRUE(form->Visible()) << "a non-modal form stays open";
+    EXPECT_EQ(std::make_pair(clicks, dialog->DialogResult()), std::make_pair(1, forms::DialogResult::OK));
+    EXPECT_TRUE(dialog->Visible()) << "a non-modal form stays open";
 }
 
 TEST_F(FormTest, SizeAndLocationEventsFireOnlyOnChange) {
-    auto* form = new QueueForm(&log);
+    form = new QueueForm(&log);
     form->SetLocation({0, 0});
     form->SetSize({150, 308});
     EXPECT_TRUE(log.empty());

@@ -49,9 +49,9 @@ TEST_P(GeometryRestore, OnlyPositiveValuesAreRestored) {
     EXPECT_NO_THROW(automation::RenderText(*window())) << "the host's show";
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, GeometryRestore, ::testing::ValuesIn(restore_cases), [](const auto& info) {
+INSTANTIATE_TEST_SUITE_P(Table, GeometryRestore, ::testing::ValuesIn(restore_cases), [](const auto& p_info) {
     const auto word = [](long long v) { return v < 0 ? "minus" + std::to_string(-v) : std::to_string(v); };
-    const restore_case& c = info.param;
+    const restore_case& c = p_info.param;
     return "at_" + word(c.position.x) + "_" + word(c.position.y) + "_size_" + word(c.size.x) + "_" + word(c.size.y);
 });
 

@@ -84,8 +84,8 @@ TEST_P(Deletion, RemovesTheSelectedEntriesAndSelectsTheLineInTheirPlace) {
     ASSERT_EQ(app.queue().size(), c.remaining.size()) << c.name;
     std::vector<std::string> expected;
     for (std::size_t i = 0; i < c.remaining.size(); ++i) {
-        EXPECT_EQ(app.queue().at(static_cast<t_size>(i)).m_handle.get_ptr(), &app.tracks().at(c.remaining[i]));
-        expected.push_back(expected_line(c.remaining[i]));
+        EXPECT_EQ(app.queue().at(static_cast<t_size>(i)).m_handle.get_ptr(), &app.tracks().at(static_cast<t_size>(c.remaining[i])));
+        expected.push_back(expected_line(static_cast<t_size>(c.remaining[i])));
     }
     EXPECT_EQ(lines(), expected) << c.name;
     EXPECT_EQ(selection(), c.selected_after) << c.name;
@@ -93,12 +93,12 @@ TEST_P(Deletion, RemovesTheSelectedEntriesAndSelectsTheLineInTheirPlace) {
 
 INSTANTIATE_TEST_SUITE_P(Cases, Deletion,
                          ::testing::Combine(::testing::ValuesIn(deletion_cases), ::testing::Bool()),
-                         [](const auto& info) {
-                             std::string name = std::get<0>(info.param).name;
+                         [](const auto& p_info) {
+                             std::string name = std::get<0>(p_info.param).name;
                              for (auto& ch : name) {
                                  if (ch == ' ') ch = '_';
                              }
-                             return name + (std::get<1>(info.param) ? "_by_key" : "_by_button");
+                             return name + (std::get<1>(p_info.param) ? "_by_key" : "_by_button");
                          });
 
 TEST_F(QueueWindow, DeleteWithNothingSelectedAsksTheHostNothing) {

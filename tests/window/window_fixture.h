@@ -80,7 +80,7 @@ protected:
         EXPECT_EQ(bytes.size(), 56u);
         auto at = [&](std::size_t offset) {
             t_uint32 v = 0;
-            for (int i = 0; i < 4; ++i) v |= static_cast<t_uint32>(bytes.at(offset + i)) << (8 * i);
+            for (std::size_t i = 0; i < 4; ++i) v |= static_cast<t_uint32>(bytes.at(offset + i)) << (8 * i);
             return static_cast<t_int32>(v);
         };
         return {{at(20), at(24)}, {at(48), at(52)}};
