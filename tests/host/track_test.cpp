@@ -44,8 +44,8 @@ INSTANTIATE_TEST_SUITE_P(Table, MetaGetEx,
                                            lookup_case{"ALBUM", pfc::infinite_size, 0, nullptr},
                                            lookup_case{"COMMENT", pfc::infinite_size, 0, "\xFF\xFE raw"},
                                            lookup_case{"", pfc::infinite_size, 0, nullptr}),
-                         [](const auto& info) {
-                             const lookup_case& c = info.param;
+                         [](const auto& p_case) {
+                             const lookup_case& c = p_case.param;
                              std::string name = *c.name != '\0' ? c.name : "empty";
                              if (c.name_length != pfc::infinite_size) name += "_first_" + std::to_string(c.name_length);
                              return name + "_value_" + std::to_string(c.index);
