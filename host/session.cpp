@@ -1,7 +1,6 @@
 #include "host/session.h"
 
 #include <charconv>
-#include <cstdint>
 #include <limits>
 #include <optional>
 #include <span>
@@ -76,12 +75,14 @@ std::optional<int> number_in(std::string_view p_word, int p_least, int p_most) {
     return static_cast<int>(value);
 }
 
-// A window coordinate or size; the desktop's coordinates are 16-bit.
-int screen_number(std::string_view p_word, const char* p_what, int p_least) {
-    constexpr int most = std::numeric_limits<std::int16_t>::max();
-    const auto value = number_in(p_word, p_least, most);
+// A window coordinate or size: any value the saved geometry can hold; the
+// toolkit keeps the window on the desktop and within its largest size.
+int screen_number(std::string_view p_word, const char* p_what) {
+    constexpr int least = std::numeric_limits<int>::min();
+    constexpr int most = std::numeric_limits<int>::max();
+    const auto value = number_in(p_word, least, most);
     if (!value) {
-        throw command_error(std::string(p_what) + " " + std::string(p_word) + " is out of range (" + std::to_string(p_least) +
+        throw command_error(std::string(p_what) + " " + std::string(p_word) + " is out of range (" + std::to_string(least) +
                             " to " + std::to_string(most) + ")");
     }
     return *value;
@@ -222,12 +223,11 @@ void click_command(context&, arguments p_args) {
 void key_command(context&, arguments p_args) { automation::PressKey(target_window(), key_named(p_args[0])); }
 
 void move_command(context&, arguments p_args) {
-    const int least = std::numeric_limits<std::int16_t>::min();
-    automation::MoveTo(target_window(), forms::Point(screen_number(p_args[0], "X", least), screen_number(p_args[1], "Y", least)));
+    automation::MoveTo(target_window(), forms::Point(screen_number(p_args[0], "X"), screen_number(p_args[1], "Y")));
 }
 
 void resize_command(context&, arguments p_args) {
-    automation::ResizeTo(target_window(), forms::Size(screen_number(p_args[0], "width", 0), screen_number(p_args[1], "height", 0)));
+    automation::ResizeTo(target_window(), forms::Size(screen_number(p_args[0], "width"), screen_number(p_args[1], "height")));
 }
 
 void close_command(context&, arguments) { automation::Close(target_window()); }

@@ -64,7 +64,7 @@ TEST_F(Session, RefusesEveryNumberOutOfRange) {
     ASSERT_EQ(run("enqueue 1 2 3; open View/Sorvale; move 10 20; resize 200 300"), 0u) << output;
     const char* commands[] = {"line -2147483648", "line 2147483648", "line 0",       "line 4",
                               "line 99999999999999999999", "enqueue 0 1", "enqueue 1 -2147483648", "enqueue 4294967297",
-                              "move 1 99999999999", "move -2147483648 0", "resize 2147483647 5", "resize -1 100",
+                              "move 1 99999999999", "move -2147483649 0", "resize 2147483648 5", "resize 1 -2147483649",
                               "line x", "move 1 2x"};
     for (const char* command : commands) {
         EXPECT_EQ(run(command), 1u) << command;
@@ -74,6 +74,16 @@ TEST_F(Session, RefusesEveryNumberOutOfRange) {
     EXPECT_EQ(app.queue().size(), 3u);
     EXPECT_EQ(run("show"), 0u);
     EXPECT_TRUE(printed("window at (10, 20), 200 x 300:")) << output;
+}
+
+// Any size or place the saved geometry can hold is taken, and the window ends
+// up no larger than the desktop allows and no smaller than its minimum.
+TEST_F(Session, GeometryAtTheEndsOfTheRangeKeepsTheWindowUsable) {
+    ASSERT_EQ(run("enqueue 1; open View/Sorvale; resize 2147483647 2147483647; show"), 0u) << output;
+    EXPECT_TRUE(printed("window at (0, 0), 1928 x 1104:")) << output;
+    ASSERT_EQ(run("resize -2147483648 0; move -2147483648 2147483647; show"), 0u) << output;
+    EXPECT_TRUE(printed(", 150 x 70:")) << output;
+    EXPECT_TRUE(printed("\n Halvard Quist - Lantern")) << output;
 }
 
 // Lines saved on another system end in CR LF; bytes that do not show are
