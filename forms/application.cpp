@@ -6,6 +6,7 @@
 #include "forms/backend.h"
 #include "forms/detail.h"
 #include "forms/form.h"
+#include "forms/text_backend.h"
 
 namespace forms {
 namespace detail {
@@ -130,18 +131,15 @@ void Application::SetBackend(Backend* backend) { detail::state().backend = backe
 
 Backend* Application::GetBackend() { return detail::state().backend; }
 
+// Headless, text is measured as the text backend draws it.
 Size Application::FontMetrics() {
     if (Backend* b = detail::state().backend) return b->FontMetrics();
-    return {6, 13};
+    return TextBackend::kCell;
 }
 
 Size Application::MeasureText(const String& text) {
     if (Backend* b = detail::state().backend) return b->MeasureText(text);
-    // Headless: one 6-pixel cell per character; a surrogate pair is one character.
-    long long characters = 0;
-    for (char16_t unit : text)
-        if (unit < 0xDC00 || unit > 0xDFFF) ++characters;
-    return {ClampToInt(6 * characters), 13};
+    return TextBackend::Measure(text);
 }
 
 std::vector<Screen> Application::AllScreens() {

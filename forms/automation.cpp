@@ -6,6 +6,7 @@
 #include "forms/backend.h"
 #include "forms/form.h"
 #include "forms/list_box.h"
+#include "forms/text_backend.h"
 
 namespace forms::automation {
 
@@ -115,118 +116,6 @@ DisplayList Paint(const Form& form) {
     return list;
 }
 
-namespace {
-
-constexpr int kCellWidth = 6;
-constexpr int kCellHeight = 13;
-// The picture never grows past this many cells (3072 x 3328 pixels, more than a
-// headless window can be); a larger window is cut at the right and the bottom.
-constexpr int kMaxColumns = 512;
-constexpr int kMaxRows = 256;
-
-struct Canvas {
-    int columns;
-    int rows;
-    std::vector<std::u32string> cells;  // one string of `columns` per row
-
-    Canvas(int c, int r) : columns(c), rows(r), cells(static_cast<std::size_t>(r), std::u32string(static_cast<std::size_t>(c), U' ')) {}
-    void Put(int column, int row, char32_t ch) {
-        if (column >= 0 && column < columns && row >= 0 && row < rows)
-            cells[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)] = ch;
-    }
-    char32_t At(int column, int row) const {
-        if (column < 0 || column >= columns || row < 0 || row >= rows) return U' ';
-        return cells[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)];
-    }
-};
-
-int RowOf(const Rectangle& r) { return (r.Y + r.Height / 2) / kCellHeight; }
-
-std::u32string Characters(const String& text) {
-    std::u32string out;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        char32_t c = text[i];
-        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
-            c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
-            ++i;
-        }
-        out.push_back(c < 0x20 ? U' ' : c);
-    }
-    return out;
-}
-
-void Mark(Canvas& canvas, const DisplayItem& item, char32_t mark) {
-    const int column = std::max(item.bounds.X, item.clip.X) / kCellWidth;
-    const int row = RowOf(item.bounds);
-    const char32_t old = canvas.At(column, row);
-    const bool other = (mark == U'*' && old == U'>') || (mark == U'>' && old == U'*');
-    canvas.Put(column, row, other || old == U'#' ? U'#' : mark);
-}
-
-}  // namespace
-
-std::string RenderText(const Form& form) {
-    const DisplayList list = Paint(form);
-    const Size client = form.ClientSize();
-    Canvas canvas(std::min((client.Width + kCellWidth - 1) / kCellWidth, kMaxColumns),
-                  std::min((client.Height + kCellHeight - 1) / kCellHeight, kMaxRows));
-    for (const DisplayItem& item : list) {
-        const int row = RowOf(item.bounds);
-        const int middle = item.bounds.Y + item.bounds.Height / 2;
-        if (middle < item.clip.Y || middle >= item.clip.Bottom()) continue;
-        const int firstColumn = item.clip.X / kCellWidth;
-        const int endColumn = (item.clip.Right() + kCellWidth - 1) / kCellWidth;
-        switch (item.kind) {
-            case DrawKind::Text: {
-                const std::u32string chars = Characters(item.text);
-                const long long width = static_cast<long long>(chars.size()) * kCellWidth;
-                long long x = item.bounds.X;
-                if (item.align == TextAlign::Center) x += (item.bounds.Width - width) / 2;
-                // A list line's text is 4 pixels in, so it starts after the marker column.
-                long long column = (x + kCellWidth / 2) / kCellWidth;
-                for (std::size_t i = 0; i < chars.size() && column < endColumn; ++i, ++column)
-                    if (column >= firstColumn) canvas.Put(static_cast<int>(column), row, chars[i]);
-                break;
-            }
-            case DrawKind::Frame:
-                if (item.frame != FrameStyle::Sunken) {
-                    canvas.Put(item.bounds.X / kCellWidth, row, U'[');
-                    canvas.Put((item.bounds.Right() - 1) / kCellWidth, row, U']');
-                }
-                break;
-            case DrawKind::Selection: Mark(canvas, item, U'*'); break;
-            case DrawKind::Focus:
-                if (item.source && dynamic_cast<const ListBox*>(item.source)) {
-                    Mark(canvas, item, U'>');
-                } else {
-                    const int left = (item.bounds.X - 3) / kCellWidth;
-                    const int right = (item.bounds.Right() + 2) / kCellWidth;
-                    if (canvas.At(left, row) == U'[') canvas.Put(left, row, U'{');
-                    if (canvas.At(right, row) == U']') canvas.Put(right, row, U'}');
-                }
-                break;
-            case DrawKind::Fill: break;
-        }
-    }
-    std::u32string out = Characters(form.Text());
-    out += U'\n';
-    out += std::u32string(static_cast<std::size_t>(canvas.columns), U'-');
-    out += U'\n';
-    for (std::u32string line : canvas.cells) {
-        while (!line.empty() && line.back() == U' ') line.pop_back();
-        out += line;
-        out += U'\n';
-    }
-    String utf16;
-    for (char32_t c : out) {
-        if (c >= 0x10000) {
-            utf16.push_back(static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10)));
-            utf16.push_back(static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF)));
-        } else {
-            utf16.push_back(static_cast<char16_t>(c));
-        }
-    }
-    return to_utf8(utf16);
-}
+std::string RenderText(const Form& form) { return TextBackend::Draw(form.Text(), form.ClientSize(), Paint(form)); }
 
 }  // namespace forms::automation

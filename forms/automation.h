@@ -77,10 +77,9 @@ void Close(Form& form);
 
 // The form's client area as drawn.
 DisplayList Paint(const Form& form);
-// A plain-text picture of the form from its display list, for a terminal: the
-// caption, a rule, then one character per 6 x 13 pixel cell. Buttons show as
-// [Text] ({Text} with the focus); a list line is marked in the first column:
-// '*' selected, '>' the focused caret, '#' both. UTF-8, lines end in '\n'.
+// The form's client area as the text backend draws it (see TextBackend), with
+// its caption: buttons show as [Text] ({Text} with the focus); a list line is
+// marked in the first column: '*' selected, '>' the focused caret, '#' both.
 std::string RenderText(const Form& form);
 
 }  // namespace forms::automation

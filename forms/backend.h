@@ -4,7 +4,9 @@
 // measured at 6 x 13 per character, and everything else behaves the same.
 // A backend creates and moves native windows, measures text and draws display
 // lists; the input it receives it hands back through the functions in
-// `forms::input`, which are also what the automation surface calls.
+// `forms::input`, which are also what the automation surface calls. The text
+// backend (text_backend.h) is the model: it draws the display list it is given,
+// and knows no control type.
 #pragma once
 
 #include <vector>

@@ -48,13 +48,20 @@ void Button::OnPaint(DisplayList& list, Point origin, Rectangle clip) const {
     list.push_back(std::move(face));
     DisplayItem frame = MakeItem(DrawKind::Frame, box, clip);
     frame.frame = IsDefault() ? FrameStyle::RaisedDefault : FrameStyle::Raised;
+    frame.role = ItemRole::ButtonFrame;
     list.push_back(std::move(frame));
     DisplayItem text = MakeItem(DrawKind::Text, box, clip);
     text.text = Text();
     text.align = TextAlign::Center;
     text.color = Enabled() ? ColorRole::WindowText : ColorRole::GrayText;
     list.push_back(std::move(text));
-    if (Focused()) list.push_back(MakeItem(DrawKind::Focus, {box.X + 3, box.Y + 3, box.Width - 6, box.Height - 6}, clip));
+    if (Focused()) {
+        // The dotted mark 3 pixels inside the frame.
+        DisplayItem focus = MakeItem(DrawKind::Focus, {box.X + 3, box.Y + 3, box.Width - 6, box.Height - 6}, clip);
+        focus.role = ItemRole::FocusedButton;
+        focus.target = box;
+        list.push_back(std::move(focus));
+    }
 }
 
 }  // namespace forms

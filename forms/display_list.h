@@ -33,6 +33,17 @@ enum class DrawKind : std::uint8_t {
 enum class FrameStyle : std::uint8_t { Sunken, Raised, RaisedDefault };
 enum class TextAlign : std::uint8_t { Left, Center };
 
+// What an item stands for beyond its shape. A backend that paints pixels may
+// ignore it; one that draws symbols instead (the text backend) or describes the
+// window reads it, and never guesses from control types or geometry.
+enum class ItemRole : std::uint8_t {
+    None,
+    ButtonFrame,    // Frame: a push button's (RaisedDefault: the one Enter clicks)
+    SelectedLine,   // Selection: behind a selected list line
+    CaretLine,      // Focus: on the caret line of a focused list
+    FocusedButton,  // Focus: inside a focused push button; `target` is the button
+};
+
 // One drawing command. Coordinates are in the form's client area; `clip` is the
 // rectangle the item may touch (the intersection of every enclosing control).
 struct DisplayItem {
@@ -42,6 +53,10 @@ struct DisplayItem {
     ColorRole color = ColorRole::Control;
     FrameStyle frame = FrameStyle::Sunken;
     TextAlign align = TextAlign::Left;
+    ItemRole role = ItemRole::None;
+    // For a focus mark, the box of what has the focus (the bounds are where the
+    // mark is drawn, which may lie inside it); otherwise empty.
+    Rectangle target;
     String text;
     // The control that painted the item; valid while its form lives.
     const Control* source = nullptr;

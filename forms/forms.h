@@ -13,3 +13,4 @@
 #include "forms/list_box.h"
 #include "forms/table_layout_panel.h"
 #include "forms/text.h"
+#include "forms/text_backend.h"

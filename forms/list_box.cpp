@@ -308,6 +308,7 @@ void ListBox::OnPaint(DisplayList& list, Point origin, Rectangle clip) const {
         if (line.selected) {
             DisplayItem mark = MakeItem(DrawKind::Selection, row, inner);
             mark.color = ColorRole::Highlight;
+            mark.role = ItemRole::SelectedLine;
             list.push_back(std::move(mark));
         }
         // Text sits 4 pixels in from the line's left edge.
@@ -315,7 +316,12 @@ void ListBox::OnPaint(DisplayList& list, Point origin, Rectangle clip) const {
         text.text = line.text;
         text.color = line.selected ? ColorRole::HighlightText : ColorRole::WindowText;
         list.push_back(std::move(text));
-        if (focused && i == caret_) list.push_back(MakeItem(DrawKind::Focus, row, inner));
+        if (focused && i == caret_) {
+            DisplayItem caret = MakeItem(DrawKind::Focus, row, inner);
+            caret.role = ItemRole::CaretLine;
+            caret.target = row;
+            list.push_back(std::move(caret));
+        }
     }
 }
 

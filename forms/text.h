@@ -10,6 +10,33 @@ namespace forms {
 // Text in the toolkit is UTF-16, as on the host's desktop.
 using String = std::u16string;
 
+// UTF-16 surrogates: a high one (D800..DBFF) followed by a low one (DC00..DFFF)
+// codes one code point above U+FFFF; either alone is unpaired.
+constexpr bool is_high_surrogate(char32_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
+constexpr bool is_low_surrogate(char32_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
+constexpr bool is_surrogate(char32_t unit) { return unit >= 0xD800 && unit <= 0xDFFF; }
+// The code point of a high and a low surrogate.
+constexpr char32_t decode_surrogates(char32_t high, char32_t low) {
+    return 0x10000 + ((high - 0xD800) << 10) + (low - 0xDC00);
+}
+// Appends `cp` as one code unit, or as a surrogate pair above U+FFFF. A value
+// that is itself a surrogate goes in unchanged.
+inline void append_code_point(String& out, char32_t cp) {
+    if (cp >= 0x10000) {
+        out.push_back(static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10)));
+        out.push_back(static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF)));
+    } else {
+        out.push_back(static_cast<char16_t>(cp));
+    }
+}
+// The code point at text[i], a surrogate pair read whole (then `i` moves onto
+// its low half); an unpaired surrogate comes back as itself.
+inline char32_t code_point_at(const String& text, std::size_t& i) {
+    const char32_t unit = text[i];
+    if (is_high_surrogate(unit) && i + 1 < text.size() && is_low_surrogate(text[i + 1])) return decode_surrogates(unit, text[++i]);
+    return unit;
+}
+
 // Decodes UTF-8 into UTF-16. Never fails: each maximal ill-formed subsequence (the
 // longest run that still starts some well-formed sequence, else one byte) becomes
 // exactly one U+FFFD and decoding resumes at the byte that broke the sequence.
