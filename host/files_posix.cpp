@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "host/files.h"
+#include "support/scope_exit.h"
 
 namespace host::files {
 
@@ -18,26 +19,13 @@ namespace {
 
 std::string system_reason(int p_error = errno) { return std::strerror(p_error); }
 
-// Closes the descriptor it holds, if any.
-class descriptor {
-public:
-    explicit descriptor(int p_fd) noexcept : m_fd(p_fd) {}
-    descriptor(const descriptor&) = delete;
-    descriptor& operator=(const descriptor&) = delete;
-    ~descriptor() {
-        if (m_fd >= 0) ::close(m_fd);
-    }
-    int get() const noexcept { return m_fd; }
-    // Closes now, so that the error of close can be seen.
-    void close() {
-        const int fd = m_fd;
-        m_fd = -1;
-        if (::close(fd) != 0) throw file_error(system_reason());
-    }
-
-private:
-    int m_fd;
-};
+// Closes p_fd, if it is a descriptor, when the scope that holds the guard
+// ends. Where the error of close matters, release the guard and close at once.
+auto close_on_exit(int p_fd) noexcept {
+    return pfc::on_scope_exit([p_fd]() noexcept {
+        if (p_fd >= 0) ::close(p_fd);
+    });
+}
 
 std::string kind_of(mode_t p_mode) {
     if (S_ISDIR(p_mode)) return "a folder";
@@ -99,11 +87,12 @@ found_file read_regular(const fs::path& p_file, std::size_t p_limit) {
     if (!S_ISREG(info.st_mode)) return not_regular(info.st_mode);
     // Opened without waiting, in case a FIFO took the file's place meanwhile;
     // the descriptor's own type is what counts.
-    const descriptor fd(::open(p_file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
-    if (fd.get() < 0) throw file_error(system_reason());
-    if (::fstat(fd.get(), &info) != 0) throw file_error(system_reason());
+    const int fd = ::open(p_file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0) throw file_error(system_reason());
+    const auto close_fd = close_on_exit(fd);
+    if (::fstat(fd, &info) != 0) throw file_error(system_reason());
     if (!S_ISREG(info.st_mode)) return not_regular(info.st_mode);
-    if (std::cmp_greater(info.st_size, p_limit) || !read_bounded(fd.get(), p_limit, found.data)) {
+    if (std::cmp_greater(info.st_size, p_limit) || !read_bounded(fd, p_limit, found.data)) {
         found.what = found_file::state::too_large;
         found.size = std::max<std::uintmax_t>(static_cast<std::uintmax_t>(info.st_size), found.data.size());
         found.data.clear();
@@ -118,7 +107,7 @@ bytes read_stream(const fs::path& p_file, std::size_t p_limit) {
     if (standard_input) check_standard_input();
     const int opened = standard_input ? STDIN_FILENO : ::open(p_file.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
     if (opened < 0) throw file_error(system_reason());
-    const descriptor owned(standard_input ? -1 : opened);
+    const auto close_opened = close_on_exit(standard_input ? -1 : opened);
     struct stat info {};
     if (::fstat(opened, &info) != 0) throw file_error(system_reason());
     if (S_ISDIR(info.st_mode)) throw file_error(system_reason(EISDIR));
@@ -150,17 +139,19 @@ fs::path resolve_links(const fs::path& p_path) {
 void replace_atomically(const fs::path& p_file, std::span<const unsigned char> p_data) {
     const fs::path target = resolve_links(p_file);
     std::string temp_path = target.string() + ".tmp-XXXXXX";
-    descriptor temp(::mkostemp(temp_path.data(), O_CLOEXEC));
-    if (temp.get() < 0) throw file_error(system_reason());
+    const int temp = ::mkostemp(temp_path.data(), O_CLOEXEC);
+    if (temp < 0) throw file_error(system_reason());
+    auto close_temp = close_on_exit(temp);
     try {
         struct stat old {};
         if (::stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode)) {
-            if (::fchmod(temp.get(), old.st_mode & 07777) != 0) throw file_error(system_reason());
+            if (::fchmod(temp, old.st_mode & 07777) != 0) throw file_error(system_reason());
         }
-        write_all(temp.get(), p_data);
+        write_all(temp, p_data);
         // The data must be on disk before the name points at it.
-        if (::fsync(temp.get()) != 0) throw file_error(system_reason());
-        temp.close();
+        if (::fsync(temp) != 0) throw file_error(system_reason());
+        close_temp.release();
+        if (::close(temp) != 0) throw file_error(system_reason());
         if (::rename(temp_path.c_str(), target.c_str()) != 0) throw file_error(system_reason());
     } catch (...) {
         ::unlink(temp_path.c_str());
@@ -172,13 +163,15 @@ void replace_atomically(const fs::path& p_file, std::span<const unsigned char> p
 fs::path keep_copy(const fs::path& p_file, std::span<const unsigned char> p_data) {
     for (int n = 1; n < 1000; ++n) {
         const fs::path name = p_file.string() + (n == 1 ? "" : "." + std::to_string(n)) + ".bad";
-        descriptor copy(::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0600));
-        if (copy.get() < 0 && errno == EEXIST) continue;
-        if (copy.get() < 0) throw file_error(system_reason());
+        const int copy = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0600);
+        if (copy < 0 && errno == EEXIST) continue;
+        if (copy < 0) throw file_error(system_reason());
+        auto close_copy = close_on_exit(copy);
         try {
-            write_all(copy.get(), p_data);
-            if (::fsync(copy.get()) != 0) throw file_error(system_reason());
-            copy.close();
+            write_all(copy, p_data);
+            if (::fsync(copy) != 0) throw file_error(system_reason());
+            close_copy.release();
+            if (::close(copy) != 0) throw file_error(system_reason());
         } catch (...) {
             ::unlink(name.c_str());
             throw;

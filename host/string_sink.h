@@ -3,6 +3,7 @@
 #include <cstring>
 #include <string>
 
+#include "support/string8.h"
 #include "support/string_base.h"
 
 namespace host {
@@ -12,11 +13,11 @@ namespace host {
 class string_sink : public pfc::string_base {
 public:
     void add_string(const char* p_string, t_size p_length = pfc::infinite_size) override {
-        m_text.append(p_string != nullptr ? p_string : "", bounded_length(p_string, p_length));
+        m_text.append(p_string != nullptr ? p_string : "", pfc::strlen_max(p_string, p_length));
     }
     const char* get_ptr() const override { return m_text.c_str(); }
     void set_string(const char* p_string, t_size p_length = pfc::infinite_size) override {
-        m_text.assign(p_string != nullptr ? p_string : "", bounded_length(p_string, p_length));
+        m_text.assign(p_string != nullptr ? p_string : "", pfc::strlen_max(p_string, p_length));
     }
     void truncate(t_size len) override {
         if (len < m_text.size()) m_text.resize(len);
@@ -31,13 +32,6 @@ public:
     const std::string& text() const { return m_text; }
 
 private:
-    static std::size_t bounded_length(const char* p_string, t_size p_length) {
-        if (p_string == nullptr) return 0;
-        std::size_t length = 0;
-        while (length < p_length && p_string[length] != '\0') ++length;
-        return length;
-    }
-
     std::string m_text;
 };
 

@@ -1,5 +1,7 @@
 #include "host/track.h"
 
+#include "support/string8.h"
+
 namespace host {
 
 namespace {
@@ -12,14 +14,6 @@ bool same_name(std::string_view p_a, std::string_view p_b) {
         if (ascii_lower(p_a[i]) != ascii_lower(p_b[i])) return false;
     }
     return true;
-}
-
-// The name up to its NUL, but no further than p_length bytes.
-std::string_view bounded(const char* p_name, t_size p_length) {
-    if (p_name == nullptr) return {};
-    std::size_t length = 0;
-    while (length < p_length && p_name[length] != '\0') ++length;
-    return {p_name, length};
 }
 
 }  // namespace
@@ -35,7 +29,7 @@ void track_info::add_value(std::string_view p_name, std::string p_value) {
 }
 
 t_size track_info::meta_find_field(const char* p_name, t_size p_name_length) const {
-    const std::string_view name = bounded(p_name, p_name_length);
+    const std::string_view name(p_name, pfc::strlen_max(p_name, p_name_length));
     for (std::size_t i = 0; i < m_fields.size(); ++i) {
         if (same_name(m_fields[i].name, name)) return static_cast<t_size>(i);
     }

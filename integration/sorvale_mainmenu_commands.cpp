@@ -1,6 +1,7 @@
 #include "integration/sorvale_mainmenu_commands.h"
 
 #include "boundary/globals.h"
+#include "support/scope_exit.h"
 #include "window/ManagerWin.h"
 
 sorvale_mainmenu_commands::sorvale_mainmenu_commands()
@@ -27,10 +28,7 @@ GUID sorvale_mainmenu_commands::get_parent() { return mainmenu_groups::view; }
 void sorvale_mainmenu_commands::execute(t_uint32 p_index, service_ptr_t<service_base> p_callback) {
     // The callback is not used; its reference goes back on every path, also
     // when opening the window fails.
-    struct release_on_exit {
-        service_ptr_t<service_base>& m_callback;
-        ~release_on_exit() { m_callback.release(); }
-    } guard{p_callback};
+    const pfc::on_scope_exit release_callback([&p_callback]() noexcept { p_callback.release(); });
 
     // While the host's services are on, the host may forbid commands for now.
     if (g_services_available && g_api != nullptr && !g_api->host_gate_check()) return;

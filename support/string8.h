@@ -10,7 +10,9 @@
 namespace pfc {
 
 // Bytes before the first NUL, at most p_max; reads nothing at or past p_max.
-// Null counts as empty.
+// Null counts as empty. Every bounded length in the project is this one:
+// p_max infinite_size is the whole NUL-terminated text, a caller's own limit
+// (the UTF-8 conversion's 65,536 bytes) caps what a missing NUL can cost.
 t_size strlen_max(const char* p_string, t_size p_max) noexcept;
 
 // The component's own text buffer. Owns its block. The whole block counts as

@@ -11,6 +11,7 @@
 #include "support/bit_array.h"
 #include "support/convert_utf8.h"
 #include "support/list.h"
+#include "support/scope_exit.h"
 
 bool ManagerWin::instanceExists = false;
 ManagerWin* ManagerWin::instance = nullptr;
@@ -109,10 +110,7 @@ void append_line(forms::ObjectCollection& p_lines, const t_playback_queue_item& 
         return;
     }
     track->lock_info();
-    struct unlock_on_exit {
-        metadb_handle* m_track;
-        ~unlock_on_exit() { m_track->unlock_info(); }
-    } unlock{track};
+    const pfc::on_scope_exit unlock([track]() noexcept { track->unlock_info(); });
     const file_info* info = nullptr;
     const char* artist = nullptr;
     const char* title = nullptr;

@@ -1,5 +1,6 @@
 // The library as the host loads it: its one export, the client object, the
-// service list and the component-version service.
+// service list, the component-version service and the main menu built from its
+// command set.
 
 #include <elf.h>
 #include <gtest/gtest.h>
@@ -12,12 +13,15 @@
 
 #include "boundary/componentversion.h"
 #include "component_fixture.h"
+#include "forms/automation.h"
+#include "forms/list_box.h"
 #include "host/component_list.h"
+#include "host/main_menu.h"
 #include "integration/initquit.h"
 #include "integration/mainmenu_commands.h"
 #include "integration/playback_queue_callback.h"
 #include "platform/com.h"
-#include "platform/heap.h"
+#include "tests/allocation_failure.h"
 
 TEST_F(LoadedComponent, ClientOffersItsFourUncountedServicesInListOrder) {
     auto& client = component->client();
@@ -87,11 +91,26 @@ TEST_F(LoadedComponent, LibraryPathKeepsOnlyTheLatestFileName) {
     EXPECT_EQ(file_name(), "") << "a missing name is stored as the empty text";
 
     client.set_library_path("/x", "foo_sorvale.so");
-    platform::heap_fail_at(1);
-    const std::string error = message_of<std::bad_alloc>([&] { client.set_library_path("/x", "a-much-longer-file-name-than-before.so"); });
-    platform::heap_disarm();
+    const std::string error = message_of<std::bad_alloc>([&] {
+        const allocation_failure out_of_memory(1);
+        client.set_library_path("/x", "a-much-longer-file-name-than-before.so");
+    });
     EXPECT_EQ(error, "bad allocation");
     EXPECT_EQ(file_name(), "foo_sorvale.so") << "out of memory keeps the name";
+}
+
+TEST_F(LoadedComponent, HostMenuListsTheCommandUnderViewAndRunsIt) {
+    app.queue().add(std::vector<t_playback_queue_item>{app.tracks().queue_item(0), app.tracks().queue_item(1)});
+    host::main_menu menu(app.services());
+    EXPECT_EQ(menu.describe(), "View\n  Sorvale\n");
+    const auto* item = menu.find("View", "Sorvale");
+    ASSERT_NE(item, nullptr);
+    EXPECT_EQ(pfc::print_guid(item->guid), "{5A7B8A3F-8EF8-452B-B9EA-15B5083536BE}");
+    menu.run(*item);
+    forms::Form* window = forms::automation::FindForm(u"ManagerWin");
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(forms::automation::InspectList(forms::automation::Get<forms::ListBox>(*window, u"queueList")).lines.size(), 2u);
+    EXPECT_EQ(menu.callback_references(), 0) << "the command gave the host's callback back";
 }
 
 TEST(ComponentBeforeSetup, ReportsAnEmptyFileNameUntilTheHostGivesOne) {

@@ -14,7 +14,7 @@
 
 #include "component_fixture.h"
 #include "host/memory_streams.h"
-#include "platform/heap.h"
+#include "tests/allocation_failure.h"
 
 namespace fs = std::filesystem;
 
@@ -204,9 +204,8 @@ TEST_F(ConfigStore, AFolderThatCannotBeWrittenIsOneMessageAndNoCrash) {
 TEST_F(ConfigStore, AComponentFailingToSaveLeavesTheOldFile) {
     write_file(file, example);
     auto messages = run([](host::application& app, host::component_library&) {
-        platform::heap_fail_at(1);
+        const allocation_failure out_of_memory(1);
         EXPECT_EQ(app.save_configuration(), 0u);
-        platform::heap_disarm();
     });
     ASSERT_GE(messages.size(), 1u);
     EXPECT_NE(messages[0].find("bad allocation"), std::string::npos) << messages[0];

@@ -1,4 +1,4 @@
-// The host's playback queue, its reports, and the component reading it.
+// The host's playback queue and its reports.
 
 #include <gtest/gtest.h>
 
@@ -6,8 +6,6 @@
 #include <vector>
 
 #include "component_fixture.h"
-#include "integration/initquit.h"
-#include "integration/mainmenu_commands.h"
 #include "integration/playback_queue_callback.h"
 #include "support/bit_array.h"
 #include "support/list.h"
@@ -119,25 +117,4 @@ TEST_F(HostQueue, AFailingListenerIsReportedAndTheOthersStillHear) {
     EXPECT_EQ(messages, std::vector<std::string>{"a queue listener failed: listener broke"});
     EXPECT_EQ(ear.heard.size(), 1u);
     EXPECT_EQ(app.queue().size(), 1u) << "the change stands";
-}
-
-// The component reads the queue only while its window is open: when it opens
-// and on every report; each read takes and gives back track references and locks.
-TEST_F(LoadedComponent, OnlyTheWindowReadsTheQueueAndGivesBackEveryReferenceAndLock) {
-    std::vector<t_playback_queue_item> items;
-    for (t_size i = 0; i < 8; ++i) items.push_back(app.tracks().queue_item(i));  // the unreadable and untitled ones too
-    app.queue().add(items);
-    app.queue().remove_queue_entries(bit_array_true());
-    app.queue().add(items);
-    items.clear();
-    EXPECT_EQ(app.api().calls().find_class, 0u) << "the reports reached a component without its window";
-    service<mainmenu_commands>()->execute(0, service_ptr_t<service_base>());
-    EXPECT_EQ(app.api().calls().find_class, 1u) << "the window read the queue once";
-    expect_host_balanced(app);
-    const bool marks[] = {false, true, false, true};
-    app.queue().remove_queue_entries(bit_array_table_t<bool>(marks, 4, false));
-    app.queue().take_head();
-    expect_host_balanced(app);
-    EXPECT_EQ(app.tracks().live_references(), 5);
-    service<initquit>()->on_quit();
 }

@@ -2,7 +2,7 @@
 
 #include <new>
 
-#include "platform/heap.h"
+#include "tests/allocation_failure.h"
 #include "support/string_simple.h"
 
 TEST(LibraryNameHolder, StartsEmptyWithoutABlock) {
@@ -27,9 +27,10 @@ TEST(LibraryNameHolder, SameSizeReusesTheBlock) {
     pfc::string_simple_t<char> name;
     name = "abc";
     const char* block = name.get_ptr();
-    platform::heap_fail_at(1, true);  // any allocation would fail now
-    name = "xyz";
-    platform::heap_disarm();
+    {
+        const allocation_failure out_of_memory(1, true);  // any allocation would fail now
+        name = "xyz";
+    }
     EXPECT_EQ(name.get_ptr(), block);
     EXPECT_STREQ(name.get_ptr(), "xyz");
 }
@@ -37,9 +38,10 @@ TEST(LibraryNameHolder, SameSizeReusesTheBlock) {
 TEST(LibraryNameHolder, OutOfMemoryKeepsThePreviousText) {
     pfc::string_simple_t<char> name;
     name = "first.so";
-    platform::heap_fail_at(1);
-    EXPECT_THROW(name = "a much longer library name.so", std::bad_alloc);
-    platform::heap_disarm();
+    {
+        const allocation_failure out_of_memory(1);
+        EXPECT_THROW(name = "a much longer library name.so", std::bad_alloc);
+    }
     EXPECT_STREQ(name.get_ptr(), "first.so");
     EXPECT_EQ(name.get_capacity(), 9u);
 }

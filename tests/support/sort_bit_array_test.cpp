@@ -72,7 +72,7 @@ TEST(SortCallbacks, SlotsAreInTheHostsOrder) {
 TEST(Sort, BothSortsAgreeWithTheStandardOnes) {
     std::mt19937 rng(1);
     for (const auto& [name, element] : patterns) {
-        for (std::size_t n : {0, 1, 2, 3, 7, 8, 9, 10, 16, 17, 31, 100, 1000, 4097, 50000}) {
+        for (std::size_t n : {0u, 1u, 2u, 3u, 7u, 8u, 9u, 10u, 16u, 17u, 31u, 100u, 1000u, 4097u, 50000u}) {
             SCOPED_TRACE(std::string(name) + ", n = " + std::to_string(n));
             std::vector<int> keys(n);
             for (std::size_t i = 0; i < n; ++i) keys[i] = element(i, n, rng);
@@ -129,9 +129,10 @@ TEST(SortStable, AllocationFailureMovesNothing) {
     const std::int64_t blocks = platform::heap_live_blocks();
     std::vector<int> keys = {3, 2, 1};
     sorter<int> cb(keys);
-    platform::heap_fail_at(1);
-    expect_bad_alloc([&] { pfc::sort_stable(cb, 3); });
-    platform::heap_disarm();
+    {
+        const allocation_failure out_of_memory(1);
+        expect_bad_alloc([&] { pfc::sort_stable(cb, 3); });
+    }
     EXPECT_EQ(keys, (std::vector<int>{3, 2, 1}));
     // 2^30 positions of 4 bytes do not fit in 32 bits: refused before asking the heap.
     expect_bad_alloc([&] { pfc::sort_stable(cb, 0x40000000u); });
@@ -185,10 +186,11 @@ TEST(Reorder, MarksBeyond8192PositionsTakeOneHeapBlock) {
         pfc::reorder(cb, order.data(), n);
         return cb.swaps.size();
     };
-    platform::heap_fail_at(1, true);
-    EXPECT_EQ(try_reorder(8192), 1u) << "8,192 positions need no heap";
-    EXPECT_THROW(try_reorder(8193), std::bad_alloc);
-    platform::heap_disarm();
+    {
+        const allocation_failure out_of_memory(1, true);
+        EXPECT_EQ(try_reorder(8192), 1u) << "8,192 positions need no heap";
+        EXPECT_THROW(try_reorder(8193), std::bad_alloc);
+    }
     EXPECT_EQ(try_reorder(8193), 1u);
     EXPECT_EQ(platform::heap_allocations(), 1u);
 }

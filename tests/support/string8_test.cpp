@@ -215,9 +215,8 @@ TEST(ConvertUtf8ToUtf16, ReadsAtMostTheFirst65536Bytes) {
 }
 
 TEST(ConvertUtf8ToUtf16, OutOfMemoryIsBadAllocation) {
-    platform::heap_fail_at(1);
+    const allocation_failure out_of_memory(1);
     expect_bad_alloc([] { convertUTF8toUTF16("text"); });
-    platform::heap_disarm();
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 
 #include "integration/metadb_handle.h"
 #include "platform/heap.h"
+#include "tests/allocation_failure.h"
 
 namespace support_testing {
 
@@ -113,17 +114,16 @@ int sweep_allocation_failures(t_operation p_operation, t_snapshot p_snapshot) {
     for (int n = 1; n < 1000; ++n) {
         const auto before = p_snapshot();
         const std::int64_t blocks = platform::heap_live_blocks();
-        platform::heap_fail_at(static_cast<std::uint64_t>(n));
         try {
+            const allocation_failure out_of_memory(static_cast<std::uint64_t>(n));
             p_operation();
-            platform::heap_disarm();
-            return n - 1;
         } catch (const std::bad_alloc& e) {
-            platform::heap_disarm();
             EXPECT_STREQ(e.what(), "bad allocation") << "failing allocation " << n;
+            EXPECT_EQ(p_snapshot(), before) << "changed by failing allocation " << n;
+            EXPECT_EQ(platform::heap_live_blocks(), blocks) << "leaked at failing allocation " << n;
+            continue;
         }
-        EXPECT_EQ(p_snapshot(), before) << "changed by failing allocation " << n;
-        EXPECT_EQ(platform::heap_live_blocks(), blocks) << "leaked at failing allocation " << n;
+        return n - 1;
     }
     ADD_FAILURE() << "the operation never succeeded";
     return -1;

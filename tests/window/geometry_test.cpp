@@ -2,6 +2,7 @@
 #include <limits>
 
 #include "forms/backend.h"
+#include "support/scope_exit.h"
 #include "window_fixture.h"
 
 namespace automation = forms::automation;
@@ -121,9 +122,7 @@ public:
 TEST_F(QueueWindow, ASavedPlaceIsTakenOnlyWhereAScreenShowsTheCaption) {
     two_screens desktop;
     forms::Application::SetBackend(&desktop);
-    struct uninstall {
-        ~uninstall() { forms::Application::SetBackend(nullptr); }
-    } uninstall_at_end;
+    const pfc::on_scope_exit uninstall([]() noexcept { forms::Application::SetBackend(nullptr); });
     const struct { const char* name; cfgCoordinates::coords position, size; bool restored; } cases[] = {
         {"well inside", {1300, 800}, {0, 0}, true},
         {"left, just inside", {882, 800}, {0, 0}, true},

@@ -1,12 +1,6 @@
-#include "host/main_menu.h"
 #include "host/string_sink.h"
 #include "integration/mainmenu_commands.h"
 #include "window_fixture.h"
-
-namespace {
-constexpr GUID guid_show_window_for_tests = {
-    0x5A7B8A3F, 0x8EF8, 0x452B, {0xB9, 0xEA, 0x15, 0xB5, 0x08, 0x35, 0x36, 0xBE}};
-}
 
 TEST_F(QueueWindow, MenuOffersOneCommandInTheViewGroup) {
     auto* menu = service<mainmenu_commands>();
@@ -53,17 +47,4 @@ TEST_F(QueueWindow, GateAnsweringNoOpensNothing) {
     EXPECT_NE(window(), nullptr);
     EXPECT_EQ(app.api().calls().gate_check, asked + 1);
     component->client().services_init(true);
-}
-
-TEST_F(QueueWindow, HostMenuListsTheCommandUnderViewAndRunsIt) {
-    enqueue({0, 1});
-    host::main_menu menu(app.services());
-    EXPECT_EQ(menu.describe(), "View\n  Sorvale\n");
-    const auto* item = menu.find("View", "Sorvale");
-    ASSERT_NE(item, nullptr);
-    EXPECT_EQ(item->guid, guid_show_window_for_tests);
-    menu.run(*item);
-    ASSERT_NE(window(), nullptr);
-    EXPECT_EQ(lines().size(), 2u);
-    EXPECT_EQ(menu.callback_references(), 0) << "the command gave the host's callback back";
 }

@@ -1,4 +1,5 @@
-#include "platform/heap.h"
+#include "support/bit_array.h"
+#include "tests/allocation_failure.h"
 #include "window_fixture.h"
 
 using forms::Keys;
@@ -16,9 +17,7 @@ TEST_F(QueueWindow, OpensOnAnEmptyQueueWithNoLines) {
 TEST_F(QueueWindow, ListsEveryEntryInQueueOrderAsArtistDashTitle) {
     enqueue({5, 0, 2, 3, 4, 1});
     execute();
-    const std::vector<std::string> expected = {expected_line(5), expected_line(0), expected_line(2),
-                                               expected_line(3), expected_line(4), expected_line(1)};
-    EXPECT_EQ(lines(), expected);
+    EXPECT_EQ(lines(), library_lines_of({5, 0, 2, 3, 4, 1}));
     EXPECT_EQ(lines()[0], "潮見ユウリ - 灯台のワルツ");
     EXPECT_EQ(lines()[2], "Tove Rask - Thin Ice Cartography") << "only the first of two artists";
     EXPECT_EQ(lines()[3], "Orrin Feldgate - ") << "no TITLE: an empty part";
@@ -28,8 +27,26 @@ TEST_F(QueueWindow, ListsEveryEntryInQueueOrderAsArtistDashTitle) {
 TEST_F(QueueWindow, ListsTheWholeLibrary) {
     enqueue_range(0, app.tracks().size());
     execute();
-    ASSERT_EQ(lines().size(), app.tracks().size());
-    for (t_size i = 0; i < app.tracks().size(); ++i) EXPECT_EQ(lines()[i], expected_line(i)) << i;
+    ASSERT_EQ(app.tracks().size(), library_lines.size());
+    EXPECT_EQ(lines(), library_lines);
+}
+
+// The component reads the queue only while its window is open: when it opens
+// and on every report; each read takes and gives back track references and locks.
+TEST_F(QueueWindow, OnlyTheWindowReadsTheQueueAndGivesBackEveryReferenceAndLock) {
+    enqueue_range(0, 8);  // the unreadable and untitled tracks too
+    app.queue().remove_queue_entries(bit_array_true());
+    enqueue_range(0, 8);
+    EXPECT_EQ(app.api().calls().find_class, 0u) << "the reports reached a component without its window";
+    execute();
+    EXPECT_EQ(app.api().calls().find_class, 1u) << "the window read the queue once";
+    expect_host_balanced(app);
+    const bool marks[] = {false, true, false, true};
+    app.queue().remove_queue_entries(bit_array_table_t<bool>(marks, 4, false));
+    app.queue().take_head();
+    expect_host_balanced(app);
+    EXPECT_EQ(app.tracks().live_references(), 5);
+    service<initquit>()->on_quit();
 }
 
 TEST_F(QueueWindow, MenuCommandWhileOpenMakesNoSecondWindow) {
@@ -85,7 +102,7 @@ TEST_P(Deletion, RemovesTheSelectedEntriesAndSelectsTheLineInTheirPlace) {
     std::vector<std::string> expected;
     for (std::size_t i = 0; i < c.remaining.size(); ++i) {
         EXPECT_EQ(app.queue().at(static_cast<t_size>(i)).m_handle.get_ptr(), &app.tracks().at(static_cast<t_size>(c.remaining[i])));
-        expected.push_back(expected_line(static_cast<t_size>(c.remaining[i])));
+        expected.push_back(library_lines.at(static_cast<std::size_t>(c.remaining[i])));
     }
     EXPECT_EQ(lines(), expected) << c.name;
     EXPECT_EQ(selection(), c.selected_after) << c.name;
@@ -128,8 +145,7 @@ TEST_F(QueueWindow, AddedEntriesAreAppendedAndTheSelectionKept) {
     execute();
     automation::ClickLine(list(), 1);
     enqueue({2, 3});
-    EXPECT_EQ(lines(), (std::vector<std::string>{expected_line(0), expected_line(1), expected_line(2),
-                                                 expected_line(3)}));
+    EXPECT_EQ(lines(), library_lines_of({0, 1, 2, 3}));
     EXPECT_EQ(selection(), std::vector<int>{1});
 }
 
@@ -148,7 +164,7 @@ TEST_F(QueueWindow, AddedReportWithoutNewEntriesChangesNothing) {
     app.queue().take_head();
     app.services().add(playback_queue_callback::class_guid, callback_service);
     callback_service->on_changed(playback_queue_callback::origin_entries_added);
-    EXPECT_EQ(lines(), (std::vector<std::string>{expected_line(0), expected_line(1), expected_line(2)}));
+    EXPECT_EQ(lines(), library_lines_of({0, 1, 2}));
 }
 
 TEST_F(QueueWindow, HeadTakenDropsTheFirstLineWithoutAskingTheHost) {
@@ -157,7 +173,7 @@ TEST_F(QueueWindow, HeadTakenDropsTheFirstLineWithoutAskingTheHost) {
     automation::ClickLine(list(), 2);
     const auto before = app.api().calls();
     app.queue().take_head();
-    EXPECT_EQ(lines(), (std::vector<std::string>{expected_line(1), expected_line(2)}));
+    EXPECT_EQ(lines(), library_lines_of({1, 2}));
     EXPECT_EQ(selection(), std::vector<int>{1}) << "the selected line keeps its selection as it moves up";
     EXPECT_EQ(app.api().calls().find_class, before.find_class);
 }
@@ -272,7 +288,7 @@ TEST_F(QueueWindow, ServiceNotFoundWhileOpeningReachesTheHostAndLeavesNoWindow) 
     app.services().add(playlist_manager::class_guid, &app.queue());
     execute();
     ASSERT_NE(window(), nullptr);
-    EXPECT_EQ(lines(), std::vector<std::string>{expected_line(0)});
+    EXPECT_EQ(lines(), library_lines_of({0}));
 }
 
 TEST_F(QueueWindow, HostErrorDuringARebuildPassesOnAndKeepsTheLines) {
@@ -290,7 +306,7 @@ TEST_F(QueueWindow, AnEntryWithoutATrackStillGetsItsLine) {
     items.push_back(app.tracks().queue_item(0));
     app.queue().add(items);
     execute();
-    EXPECT_EQ(lines(), (std::vector<std::string>{" - ", expected_line(0)}));
+    EXPECT_EQ(lines(), (std::vector<std::string>{" - ", library_lines.at(0)}));
     automation::Click(button(u"clearButton"));  // the end-of-test balance counts library tracks only
     EXPECT_TRUE(lines().empty());
 }
@@ -298,10 +314,11 @@ TEST_F(QueueWindow, AnEntryWithoutATrackStillGetsItsLine) {
 TEST_F(QueueWindow, OutOfMemoryWhileReadingTheQueueReleasesEverythingAndKeepsTheLines) {
     enqueue({0, 1, 2});
     execute();
-    platform::heap_fail_at(1);
-    EXPECT_THROW(service<playback_queue_callback>()->on_changed(playback_queue_callback::origin_entries_removed),
-                 std::bad_alloc);
-    platform::heap_disarm();
+    {
+        const allocation_failure out_of_memory(1);
+        EXPECT_THROW(service<playback_queue_callback>()->on_changed(playback_queue_callback::origin_entries_removed),
+                     std::bad_alloc);
+    }
     EXPECT_EQ(lines().size(), 3u);
     EXPECT_EQ(app.queue().references(), 1) << "the playlist_manager reference went back";
     EXPECT_EQ(app.tracks().live_references(), 3) << "so did every track the list held";

@@ -64,8 +64,6 @@ protected:
         return out;
     }
     static std::vector<int> selection() { return forms::automation::InspectList(list()).selected; }
-    // The text the host itself would show for library track p_index.
-    std::string expected_line(t_size p_index);
 
     // The two geometry pairs as the component would save them now.
     struct saved_geometry {
@@ -106,10 +104,39 @@ protected:
     counted_callback callback;
 };
 
-inline std::string QueueWindow::expected_line(t_size p_index) {
-    const auto& info = app.tracks().at(p_index).info();
-    if (!app.tracks().at(p_index).readable()) return " - ";
-    const char* artist = info.meta_get_ex("ARTIST", pfc::infinite_size, 0);
-    const char* title = info.meta_get_ex("TITLE", pfc::infinite_size, 0);
-    return std::string(artist ? artist : "") + " - " + (title ? title : "");
+// The window's line for each track of the host's built-in library, in library
+// order, written out: the first of several artists only, an empty part for a
+// missing title, both parts empty for information the host cannot read.
+inline const std::vector<std::string> library_lines = {
+    "Halvard Quist - Lanterns Over Brackwater",
+    "Søren Vindtræ - Kølig morgen ved Ørnefjeld",
+    "Tove Rask - Thin Ice Cartography",
+    "Orrin Feldgate - ",
+    " - ",
+    "潮見ユウリ - 灯台のワルツ",
+    "Вера Стужина - Окно на север",
+    "Ολυμπία Δρακοπούλου - Νυχτερινό λιμάνι",
+    "The Copper Wrens - Ninety-Ninth Lantern",
+    "Zuzanna Wróblewska-Kiel - Łąki o półmroku",
+    "Pixel Harbour - Glow ✦ Tide",
+    "Ilse Marrow - Weathervane Hymn",
+    "Dagny Oltmark - Quiet Engines",
+    "Benedek Szalóky - Ködös hajnal",
+    "Aurelio Vantaggi - Piccola Orbita",
+    "Kestrel & Loam - Fieldwork No. 3",
+    "Nadira Qassem - Lemon Groves at Noon",
+    "Ciarán Ó Fearghail - An Bóthar Fada",
+    "Marlow Tenk - Paper Satellites",
+    "Yusuf Demirtaş - Rüzgârın Defteri",
+    "Hollis Brae - Ten Minutes of Rain",
+    "Anouk Verbeelen - Slow Tram to Nowhere",
+    "Ferris Oakhaven - Undertow Choir",
+    "Linnea Stålhammar - Midsommar Static",
+};
+
+// The lines of the library tracks p_tracks, in that order.
+inline std::vector<std::string> library_lines_of(std::initializer_list<t_size> p_tracks) {
+    std::vector<std::string> out;
+    for (t_size index : p_tracks) out.push_back(library_lines.at(index));
+    return out;
 }
