@@ -54,7 +54,7 @@ void sort_keys(benchmark::State& state, t_sort p_sort) {
         benchmark::DoNotOptimize(keys.data());
     }
     if (!std::is_sorted(keys.begin(), keys.end())) state.SkipWithError("not sorted");
-    state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * key_count));
+    state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * static_cast<std::int64_t>(key_count)));
 }
 
 void BM_pfc_sort(benchmark::State& state) {

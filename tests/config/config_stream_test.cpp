@@ -117,7 +117,7 @@ TEST_P(ConfigRead, LeavesTheExpectedValues) {
     EXPECT_TRUE(g_probe_first.sizehints.empty() && g_probe_last.sizehints.empty()) << "a record went to a variable not named";
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, ConfigRead, ::testing::ValuesIn(read_cases()), [](const auto& info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(Table, ConfigRead, ::testing::ValuesIn(read_cases()), [](const auto& p_info) { return p_info.param.name; });
 
 TEST_F(ConfigStream, AVariableSeesOnlyItsRecordAndTheNextRecordFollows) {
     g_probe_first.behaviour = probe_var::on_read::read_prefix;

@@ -1,6 +1,7 @@
-// The default operations of the host's reader and the two small streams of
-// the configuration store.
+// The default operations of the host's reader, the two small streams of the
+// configuration store, and the walk over a stream held in memory.
 
+#include "config/record_codec.h"
 #include "config/stream_adapters.h"
 #include "config_testing.h"
 #include "platform/heap.h"
@@ -78,9 +79,9 @@ INSTANTIATE_TEST_SUITE_P(Table, StreamReaderSkip,
                                            skip_case{256, 256, {256}, 256},
                                            skip_case{257, 1000, {256, 1}, 257},
                                            skip_case{10, 0, {10}, 0}),
-                         [](const auto& info) {
-                             return "available_" + std::to_string(info.param.available) + "_asked_" +
-                                    std::to_string(info.param.asked);
+                         [](const auto& p_info) {
+                             return "available_" + std::to_string(p_info.param.available) + "_asked_" +
+                                    std::to_string(p_info.param.asked);
                          });
 
 TEST(LimitedReader, ReadObjectPastItsEndConsumesWhatIsThereThenThrows) {
@@ -127,4 +128,33 @@ TEST(AppendWriter, APayloadBeyond32BitsIsOutOfMemory) {
     foobar2000_io::stream_writer_buffer_append_ref_t<nearly_full_array> writer(array);
     const unsigned char some[3] = {};
     EXPECT_EQ(message_of<std::bad_alloc>([&] { writer.write(some, 3, abort); }), "bad allocation");
+}
+
+// Whole records in order, and where the last of them ends; a record cut
+// anywhere, or claiming more than the data holds, ends the walk.
+TEST(RecordReader, StopsBeforeTheFirstRecordCutShort) {
+    const bytes whole = record(guid_probe_first, bytes{1, 2, 3}) + record(guid_probe_last, {});
+    const struct {
+        const char* name;
+        bytes data;
+        std::size_t position;
+    } cases[] = {
+        {"whole", whole, 43},
+        {"cut_in_a_guid", whole + bytes(10, 0), 43},
+        {"cut_in_a_length", whole + guid_bytes(guid_nobody) + bytes{1, 0}, 43},
+        {"cut_in_a_payload", whole + record(guid_nobody, bytes(5, 9), 6), 43},
+        {"claiming_the_most_a_length_holds", whole + record(guid_nobody, bytes(30, 9), 0xFFFFFFFF), 43},
+        {"empty", {}, 0},
+    };
+    for (const auto& c : cases) {
+        cfg_codec::record_reader reader(c.data);
+        std::vector<std::pair<GUID, bytes>> found;
+        for (cfg_codec::record r{}; reader.next(r);) found.emplace_back(r.guid, bytes(r.payload.begin(), r.payload.end()));
+        EXPECT_EQ(reader.position(), c.position) << c.name;
+        ASSERT_EQ(found.size(), c.data.empty() ? 0u : 2u) << c.name;
+        if (found.empty()) continue;
+        EXPECT_TRUE(found[0].first == guid_probe_first && found[1].first == guid_probe_last) << c.name;
+        EXPECT_EQ(found[0].second, (bytes{1, 2, 3})) << c.name;
+        EXPECT_TRUE(found[1].second.empty()) << c.name;
+    }
 }
