@@ -1,5 +1,6 @@
 #include "config/cfg_var.h"
 
+#include "config/record_codec.h"
 #include "config/stream_adapters.h"
 
 constinit cfg_var* cfg_var::list = nullptr;
@@ -7,27 +8,6 @@ constinit cfg_var* cfg_var::list = nullptr;
 namespace {
 
 using payload_buffer = pfc::array_t<unsigned char, pfc::alloc_fast_aggressive>;
-
-constexpr t_size guid_bytes = 16;
-constexpr t_size length_bytes = 4;
-
-// The standard GUID layout with its numbers little-endian, whatever the
-// byte order of the machine.
-void store_guid(const GUID& p_guid, unsigned char* p_out) {
-    for (int i = 0; i < 4; ++i) p_out[i] = static_cast<unsigned char>(p_guid.Data1 >> (8 * i));
-    for (int i = 0; i < 2; ++i) p_out[4 + i] = static_cast<unsigned char>(p_guid.Data2 >> (8 * i));
-    for (int i = 0; i < 2; ++i) p_out[6 + i] = static_cast<unsigned char>(p_guid.Data3 >> (8 * i));
-    for (int i = 0; i < 8; ++i) p_out[8 + i] = p_guid.Data4[i];
-}
-
-GUID load_guid(const unsigned char* p_in) {
-    GUID guid{};
-    for (int i = 0; i < 4; ++i) guid.Data1 |= static_cast<t_uint32>(p_in[i]) << (8 * i);
-    guid.Data2 = static_cast<t_uint16>(p_in[4] | (p_in[5] << 8));
-    guid.Data3 = static_cast<t_uint16>(p_in[6] | (p_in[7] << 8));
-    for (int i = 0; i < 8; ++i) guid.Data4[i] = p_in[8 + i];
-    return guid;
-}
 
 }  // namespace
 
@@ -40,29 +20,26 @@ void cfg_var::config_write_file(foobar2000_io::stream_writer* p_stream, foobar20
         foobar2000_io::stream_writer_buffer_append_ref_t<payload_buffer> payload(buffer);
         var->get_data_raw(&payload, p_abort);
 
-        unsigned char header[guid_bytes + length_bytes];
-        store_guid(var->m_guid, header);
+        unsigned char header[cfg_codec::header_size];
         const t_size count = buffer.get_size();
-        for (t_size i = 0; i < length_bytes; ++i) header[guid_bytes + i] = static_cast<unsigned char>(count >> (8 * i));
+        cfg_codec::put_header(header, var->m_guid, count);
 
         // Two separate writes, then the payload in one piece: peers may count on it.
-        p_stream->write(header, guid_bytes, p_abort);
-        p_stream->write(header + guid_bytes, length_bytes, p_abort);
+        p_stream->write(header, cfg_codec::guid_size, p_abort);
+        p_stream->write(header + cfg_codec::guid_size, cfg_codec::length_size, p_abort);
         if (count != 0) p_stream->write(buffer.get_ptr(), count, p_abort);
     }
 }
 
 void cfg_var::config_read_file(foobar2000_io::stream_reader* p_stream, foobar2000_io::abort_callback& p_abort) {
     for (;;) {
-        unsigned char guid_in[guid_bytes];
+        unsigned char header[cfg_codec::header_size];
         // A stream that ends here, or inside a GUID, has simply ended.
-        if (p_stream->read(guid_in, guid_bytes, p_abort) < guid_bytes) return;
-        unsigned char length_in[length_bytes];
-        p_stream->read_object(length_in, length_bytes, p_abort);
-        t_size length = 0;
-        for (t_size i = 0; i < length_bytes; ++i) length |= static_cast<t_size>(length_in[i]) << (8 * i);
+        if (p_stream->read(header, cfg_codec::guid_size, p_abort) < cfg_codec::guid_size) return;
+        p_stream->read_object(header + cfg_codec::guid_size, cfg_codec::length_size, p_abort);
+        const GUID guid = cfg_codec::get_guid(header);
+        const t_size length = cfg_codec::get_u32(header + cfg_codec::guid_size);
 
-        const GUID guid = load_guid(guid_in);
         cfg_var* var = list;
         while (var != nullptr && !(var->m_guid == guid)) var = var->m_next;
 

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <cstddef>
+
 #include "config/cfg_var.h"
+#include "config/record_codec.h"
 
 // A pair of signed 32-bit values stored as an 8-byte payload: x then y,
 // little-endian. The window reads and assigns m_coords directly, without
@@ -11,6 +14,8 @@ public:
         t_int32 x;
         t_int32 y;
     };
+
+    static constexpr t_size payload_size = 8;
 
     cfgCoordinates(const GUID& p_guid, coords p_default) noexcept : cfg_var(p_guid), m_coords(p_default) {}
 
@@ -49,3 +54,7 @@ inline constexpr GUID guid_cfgMainWindowPosition = {
 // list and in a saved stream. Built by code, not constinit (cfg_var links in).
 extern cfgWindowSize cfgMainWindowSize;
 extern cfgWindowPosition cfgMainWindowPosition;
+
+// The component's whole configuration stream, whatever the values: one record
+// for each of its two variables.
+inline constexpr std::size_t component_config_size = 2 * cfg_codec::record_size(cfgCoordinates::payload_size);

@@ -65,7 +65,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* p_data, std::size_t p_
         // A damaged stream is the host's to report.
     }
     const std::vector<std::uint8_t> first = saved();
-    if (first.size() != 56) std::abort();
+    if (first.size() != component_config_size) std::abort();
     reader again(first.data(), first.size());
     cfg_var::config_read_file(&again, abort);
     if (saved() != first) std::abort();

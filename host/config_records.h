@@ -4,17 +4,16 @@
 #include <span>
 #include <vector>
 
-#include "support/guid.h"
+#include "config/record_codec.h"
 
 namespace host {
 
 // The records of a stored configuration as the host reads its own files: a
-// GUID, a 32-bit little-endian length, that many bytes. The component has its
-// own reader; this one only shows a file and tells where it stops being whole.
-struct config_record {
-    GUID guid;
-    std::span<const unsigned char> payload;
-};
+// GUID, a length, that many bytes. The host knows that much of every
+// component's stream and nothing of what a payload means; the component has
+// its own reader. This one only shows a file and tells where it stops being
+// whole.
+using config_record = cfg_codec::record;
 
 struct config_records {
     std::vector<config_record> whole;  // in file order
@@ -22,8 +21,5 @@ struct config_records {
 };
 
 config_records split_records(std::span<const unsigned char> p_data);
-
-// A signed 32-bit little-endian value at p_at.
-t_int32 le32_at(std::span<const unsigned char> p_data, std::size_t p_at);
 
 }  // namespace host

@@ -15,7 +15,6 @@
 #include <system_error>
 #include <vector>
 
-#include "config/window_geometry.h"
 #include "host/application.h"
 #include "host/component_list.h"
 #include "host/config_records.h"
@@ -163,20 +162,13 @@ void check(options& p_opts) {
     }
 }
 
-// The records of a stored configuration, as the host sees its own file. The
-// variables it knows by GUID are shown by name and value.
+// The records of a stored configuration, as the host sees its own file: what
+// a payload means is the component's business, so each shows as its GUID and
+// its length.
 void print_records(const std::vector<unsigned char>& p_data) {
     const host::config_records records = host::split_records(p_data);
     for (const host::config_record& record : records.whole) {
-        const char* name = record.guid == guid_cfgMainWindowPosition ? "window position"
-                           : record.guid == guid_cfgMainWindowSize   ? "window size"
-                                                                     : nullptr;
-        std::string shown = std::to_string(record.payload.size()) + " bytes";
-        if (name != nullptr && record.payload.size() == 8) {
-            shown = std::string(name) + " (" + std::to_string(host::le32_at(record.payload, 0)) + ", " +
-                    std::to_string(host::le32_at(record.payload, 4)) + ")";
-        }
-        std::printf("    %s %s\n", pfc::print_guid(record.guid).c_str(), shown.c_str());
+        std::printf("    %s %zu bytes\n", pfc::print_guid(record.guid).c_str(), record.payload.size());
     }
     if (records.whole_length != p_data.size()) {
         std::printf("    (%zu bytes of a record cut short)\n", p_data.size() - records.whole_length);

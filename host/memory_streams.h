@@ -35,14 +35,12 @@ public:
         return passed;
     }
 
-    std::size_t position() const { return m_position; }
-
 private:
     const std::vector<unsigned char>& m_data;
     std::size_t m_position = 0;
 };
 
-// Collects everything written, and how many write calls brought it.
+// Collects everything written.
 class memory_writer : public foobar2000_io::stream_writer {
 public:
     ~memory_writer() = default;
@@ -50,15 +48,12 @@ public:
     void write(const void* p_buffer, t_size p_bytes, foobar2000_io::abort_callback&) override {
         const auto* first = static_cast<const unsigned char*>(p_buffer);
         if (p_bytes != 0) m_data.insert(m_data.end(), first, first + p_bytes);
-        ++m_calls;
     }
 
     const std::vector<unsigned char>& data() const { return m_data; }
-    unsigned calls() const { return m_calls; }
 
 private:
     std::vector<unsigned char> m_data;
-    unsigned m_calls = 0;
 };
 
 }  // namespace host

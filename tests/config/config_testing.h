@@ -2,56 +2,26 @@
 
 #include "tests/error_message.h"
 
-// In-memory stand-ins for the host's streams, a configuration variable that
-// records what it is asked, and helpers that spell configuration records.
+// A configuration variable that records what it is asked, and helpers that
+// spell configuration records.
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <stdexcept>
 #include <vector>
 
 #include "config/cfg_var.h"
+#include "config/record_codec.h"
 #include "config/window_geometry.h"
+#include "tests/config/memory_streams.h"
 
 namespace config_testing {
 
-using bytes = std::vector<unsigned char>;
+using test_streams::bytes;
 
-class no_abort : public foobar2000_io::abort_callback {
-public:
-    bool is_aborting() const override { return false; }
-};
-
-// A host reader over bytes. Only read is its own; the other three are the
-// defaults under test, so every request shows in the log of reads.
-class memory_reader : public foobar2000_io::stream_reader {
-public:
-    explicit memory_reader(bytes p_data) : m_data(std::move(p_data)) {}
-    t_size read(void* p_buffer, t_size p_bytes, foobar2000_io::abort_callback&) override {
-        const t_size got = static_cast<t_size>(std::min<std::size_t>(p_bytes, m_data.size() - position));
-        if (got != 0) std::memcpy(p_buffer, m_data.data() + position, got);
-        position += got;
-        reads.emplace_back(p_bytes, got);
-        return got;
-    }
-    std::vector<std::pair<t_size, t_size>> reads;  // asked, got
-    std::size_t position = 0;
-
-private:
-    bytes m_data;
-};
-
-// A host writer that keeps every write call apart, and can refuse one.
-class recording_writer : public foobar2000_io::stream_writer {
-public:
-    void write(const void* p_buffer, t_size p_bytes, foobar2000_io::abort_callback&) override {
-        if (fail_at_call == static_cast<int>(calls.size())) throw foobar2000_io::exception_io("disk full");
-        calls.emplace_back(static_cast<const unsigned char*>(p_buffer), static_cast<const unsigned char*>(p_buffer) + p_bytes);
-    }
-    std::vector<bytes> calls;
-    int fail_at_call = -1;
-};
+using test_streams::memory_reader;
+using test_streams::no_abort;
+using test_streams::recording_writer;
 
 // A variable whose behaviour each test sets, and which remembers its calls.
 class probe_var : public cfg_var {
@@ -109,19 +79,26 @@ inline bytes operator+(bytes p_first, const bytes& p_second) {
     return p_first;
 }
 inline bytes le32(t_uint32 p_value) {
-    return {static_cast<unsigned char>(p_value), static_cast<unsigned char>(p_value >> 8),
-            static_cast<unsigned char>(p_value >> 16), static_cast<unsigned char>(p_value >> 24)};
+    bytes out(4);
+    cfg_codec::put_u32(out.data(), p_value);
+    return out;
 }
 inline bytes guid_bytes(const GUID& p_guid) {
-    bytes out = le32(p_guid.Data1);
-    for (t_uint16 half : {p_guid.Data2, p_guid.Data3}) out = out + bytes{static_cast<unsigned char>(half), static_cast<unsigned char>(half >> 8)};
-    return out + bytes(p_guid.Data4, p_guid.Data4 + 8);
+    bytes out(cfg_codec::guid_size);
+    cfg_codec::put_guid(out.data(), p_guid);
+    return out;
 }
 // One record: GUID, payload length (or the length it claims), payload.
 inline bytes record(const GUID& p_guid, const bytes& p_payload, long p_claimed = -1) {
-    return guid_bytes(p_guid) + le32(static_cast<t_uint32>(p_claimed < 0 ? static_cast<long>(p_payload.size()) : p_claimed)) + p_payload;
+    bytes out(cfg_codec::header_size);
+    cfg_codec::put_header(out.data(), p_guid, static_cast<t_uint32>(p_claimed < 0 ? static_cast<long>(p_payload.size()) : p_claimed));
+    return out + p_payload;
 }
-inline bytes pair_payload(t_int32 p_x, t_int32 p_y) { return le32(static_cast<t_uint32>(p_x)) + le32(static_cast<t_uint32>(p_y)); }
-
+inline bytes pair_payload(t_int32 p_x, t_int32 p_y) {
+    bytes out(cfgCoordinates::payload_size);
+    cfg_codec::put_i32(out.data(), p_x);
+    cfg_codec::put_i32(out.data() + 4, p_y);
+    return out;
+}
 
 }  // namespace config_testing

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "component_fixture.h"
-#include "host/memory_streams.h"
+#include "tests/config/memory_streams.h"
 #include "tests/allocation_failure.h"
 
 namespace fs = std::filesystem;
@@ -40,17 +40,17 @@ const bytes fresh = [] {
 
 bytes cut(long p_length) { return bytes(example.begin(), example.begin() + p_length); }
 
-bytes get_config(foobar2000_client& p_client, unsigned* p_calls = nullptr) {
-    host::memory_writer writer;
-    host::no_abort abort;
+bytes get_config(foobar2000_client& p_client, std::size_t* p_calls = nullptr) {
+    test_streams::recording_writer writer;
+    test_streams::no_abort abort;
     p_client.get_config(&writer, abort);
-    if (p_calls != nullptr) *p_calls = writer.calls();
+    if (p_calls != nullptr) *p_calls = writer.calls.size();
     return writer.data();
 }
 
 void set_config(foobar2000_client& p_client, const bytes& p_data) {
-    host::memory_reader reader(p_data);
-    host::no_abort abort;
+    test_streams::memory_reader reader(p_data);
+    test_streams::no_abort abort;
     p_client.set_config(&reader, abort);
 }
 
@@ -66,7 +66,7 @@ void write_file(const fs::path& p_file, const bytes& p_data) {
 }  // namespace
 
 TEST_F(LoadedComponent, ConfigurationStreamIsFiftySixBytesInEitherOrder) {
-    unsigned calls = 0;
+    std::size_t calls = 0;
     EXPECT_EQ(get_config(component->client(), &calls), fresh);
     EXPECT_EQ(calls, 6u) << "GUID, length and payload, per record";
     bytes size_first(example.begin() + 28, example.end());

@@ -16,6 +16,9 @@
 #include <thread>
 #include <vector>
 
+#include "config/record_codec.h"
+#include "config/window_geometry.h"
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -144,5 +147,22 @@ TEST_F(Program, AComponentThatFailsToLoadStillShutsDownTheOnesLoaded) {
     EXPECT_EQ(result.status, 1);
     EXPECT_NE(result.err.find("cannot load component " + not_a_library.string()), std::string::npos) << result.err;
     EXPECT_NE(result.out.find("configuration saved for 1 of 1 components"), std::string::npos) << result.out;
-    EXPECT_EQ(fs::file_size(folder / "foo_sorvale.so.cfg"), 56u);
+    EXPECT_EQ(fs::file_size(folder / "foo_sorvale.so.cfg"), component_config_size);
+}
+
+// The host knows a record's GUID and length, and nothing of what its payload means.
+TEST_F(Program, ShowsEachStoredRecordAsItsGuidAndLength) {
+    std::vector<unsigned char> stored(component_config_size + 10, 0);
+    cfg_codec::put_header(stored.data(), guid_cfgMainWindowPosition, cfgCoordinates::payload_size);
+    cfg_codec::put_header(stored.data() + cfg_codec::record_size(cfgCoordinates::payload_size), guid_cfgMainWindowSize,
+                          cfgCoordinates::payload_size);
+    std::ofstream(folder / "foo_sorvale.so.cfg", std::ios::binary)
+        .write(reinterpret_cast<const char*>(stored.data()), static_cast<std::streamsize>(stored.size()));
+    const ran result = run({"--config-dir", folder.string(), "--queue", "0", SORVALE_COMPONENT});
+    EXPECT_EQ(result.status, 0) << result.err;
+    const std::string shown = "which ends inside a record:\n"
+                              "    {464D321E-3471-4A69-BFBE-57D0A472AD1D} 8 bytes\n"
+                              "    {AAAF1F91-0E0B-4F17-8975-8E96A4178BC7} 8 bytes\n"
+                              "    (10 bytes of a record cut short)\n";
+    EXPECT_NE(result.out.find(shown), std::string::npos) << result.out;
 }

@@ -2,8 +2,10 @@
 
 #include <initializer_list>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "config/record_codec.h"
 #include "config/window_geometry.h"
 #include "forms/application.h"
 #include "forms/automation.h"
@@ -12,10 +14,10 @@
 #include "forms/list_box.h"
 #include "forms/table_layout_panel.h"
 #include "host/application.h"
-#include "host/memory_streams.h"
 #include "integration/initquit.h"
 #include "integration/mainmenu_commands.h"
 #include "integration/playback_queue_callback.h"
+#include "tests/config/memory_streams.h"
 #include "tests/host/component_fixture.h"
 
 // A host object that counts its references, to hand to execute as the callback.
@@ -71,33 +73,36 @@ protected:
         cfgCoordinates::coords size;
     };
     saved_geometry saved() {
-        host::memory_writer writer;
-        host::no_abort abort;
+        test_streams::recording_writer writer;
+        test_streams::no_abort abort;
         component->client().get_config(&writer, abort);
-        const auto& bytes = writer.data();
-        EXPECT_EQ(bytes.size(), 56u);
-        auto at = [&](std::size_t offset) {
-            t_uint32 v = 0;
-            for (std::size_t i = 0; i < 4; ++i) v |= static_cast<t_uint32>(bytes.at(offset + i)) << (8 * i);
-            return static_cast<t_int32>(v);
-        };
-        return {{at(20), at(24)}, {at(48), at(52)}};
+        const test_streams::bytes bytes = writer.data();
+        EXPECT_EQ(bytes.size(), component_config_size);
+        cfg_codec::record_reader records(bytes);
+        saved_geometry out{};
+        for (auto [pair, guid] : {std::pair{&out.position, guid_cfgMainWindowPosition}, std::pair{&out.size, guid_cfgMainWindowSize}}) {
+            cfg_codec::record record{};
+            if (!records.next(record) || !(record.guid == guid) || record.payload.size() != cfgCoordinates::payload_size) {
+                ADD_FAILURE() << "not the position record, then the size record";
+                return out;
+            }
+            *pair = {cfg_codec::get_i32(record.payload.data()), cfg_codec::get_i32(record.payload.data() + 4)};
+        }
+        return out;
     }
 
     // Restores the component's geometry variables as a host would from a saved stream.
     void restore(cfgCoordinates::coords p_position, cfgCoordinates::coords p_size) {
-        std::vector<unsigned char> bytes;
-        auto put_record = [&](const GUID& p_guid, cfgCoordinates::coords p_value) {
-            const auto* raw = reinterpret_cast<const unsigned char*>(&p_guid);
-            bytes.insert(bytes.end(), raw, raw + 16);
-            for (t_uint32 v : {8u, static_cast<t_uint32>(p_value.x), static_cast<t_uint32>(p_value.y)}) {
-                for (int i = 0; i < 4; ++i) bytes.push_back(static_cast<unsigned char>(v >> (8 * i)));
-            }
-        };
-        put_record(guid_cfgMainWindowPosition, p_position);
-        put_record(guid_cfgMainWindowSize, p_size);
-        host::memory_reader reader(bytes);
-        host::no_abort abort;
+        test_streams::bytes bytes;
+        for (auto [guid, value] : {std::pair{guid_cfgMainWindowPosition, p_position}, std::pair{guid_cfgMainWindowSize, p_size}}) {
+            unsigned char record[cfg_codec::record_size(cfgCoordinates::payload_size)];
+            cfg_codec::put_header(record, guid, cfgCoordinates::payload_size);
+            cfg_codec::put_i32(record + cfg_codec::header_size, value.x);
+            cfg_codec::put_i32(record + cfg_codec::header_size + 4, value.y);
+            bytes.insert(bytes.end(), record, record + sizeof record);
+        }
+        test_streams::memory_reader reader(bytes);
+        test_streams::no_abort abort;
         component->client().set_config(&reader, abort);
     }
 
