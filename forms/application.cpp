@@ -11,6 +11,14 @@
 namespace forms {
 namespace detail {
 
+// The private parts of a form that the application reaches, and nothing else.
+struct ApplicationAccess {
+    // Whether `form` changed since it was last presented.
+    static bool NeedsPaint(const Form& form) { return form.needsPaint_; }
+    static void MarkPainted(Form& form) { form.needsPaint_ = false; }
+    static void Forget(Form& form, const Control* control) { form.Forget(control); }
+};
+
 State& state() {
     static State instance;
     return instance;
@@ -47,7 +55,7 @@ void FreeDisposed() {
 }
 
 void ForgetControl(const Control* control) {
-    for (Form* form : state().forms) form->Forget(control);
+    for (Form* form : state().forms) ApplicationAccess::Forget(*form, control);
 }
 
 }  // namespace detail
@@ -84,9 +92,9 @@ bool Application::DoEvents() {
     if (s.backend) {
         DisplayList list;
         for (Form* form : std::vector<Form*>(s.forms)) {
-            if (form->IsDisposed() || !form->Visible() || !form->NeedsPaint()) continue;
+            if (form->IsDisposed() || !form->Visible() || !detail::ApplicationAccess::NeedsPaint(*form)) continue;
             form->PaintForm(list);
-            form->MarkPainted();
+            detail::ApplicationAccess::MarkPainted(*form);
             s.backend->Present(*form, list);
             worked = true;
         }

@@ -19,12 +19,12 @@ public:
     // Drawn with the heavier frame: Enter would click it.
     bool IsDefault() const;
 
-    bool IsSelectable() const override { return true; }
     // Text width plus 16, line height plus 10 (23 at the design font).
     forms::Size GetPreferredSize() const override;
-    void OnMouseClick(Point point, Keys modifiers) override;
 
 protected:
+    bool IsSelectable() const override { return true; }
+    void OnMouseClick(Point point, Keys modifiers) override;
     void OnClick() override;
     void OnKeyDownDefault(KeyEventArgs& e) override;
     void OnPaint(DisplayList& list, Point origin, Rectangle clip) const override;

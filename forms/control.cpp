@@ -2,95 +2,12 @@
 
 #include <algorithm>
 #include <cmath>
-#include <stdexcept>
 
 #include "forms/application.h"
 #include "forms/detail.h"
 #include "forms/form.h"
 
 namespace forms {
-
-// ---- Component ----
-
-void Component::Dispose() {
-    if (disposed_ || disposing_) return;
-    disposing_ = true;
-    struct Finish {
-        Component* self;
-        ~Finish() { self->disposed_ = true; }
-    } finish{this};
-    Dispose(true);
-}
-
-void Component::Dispose(bool disposing) {
-    const bool first = !disposed_;
-    disposed_ = true;
-    if (disposing && first) Disposed.Raise(*this, EventArgs());
-}
-
-Container::~Container() {
-    for (Component* c : components_) delete c;
-}
-
-void Container::Add(Component* component) {
-    if (component) components_.push_back(component);
-}
-
-void Container::Dispose(bool disposing) {
-    if (disposing)
-        for (Component* c : components_) c->Dispose();
-    Component::Dispose(disposing);
-}
-
-// ---- ControlCollection ----
-
-void ControlCollection::Add(Control* control) {
-    if (!control) throw std::invalid_argument("cannot add a null control");
-    if (control == owner_) throw std::invalid_argument("a control cannot contain itself");
-    for (Control* c = owner_; c; c = c->parent_)
-        if (c == control) throw std::invalid_argument("a control cannot contain its own parent");
-    if (dynamic_cast<Form*>(control)) throw std::invalid_argument("a form is a top-level window");
-    if (control->parent_ == owner_) return;
-    if (control->parent_) control->parent_->Controls.Remove(control).release();
-    if (control->adopter_) control->adopter_->Unadopt(control);
-    control->parent_ = owner_;
-    control->addedSerial_ = ++detail::state().addSerial;
-    owner_->children_.push_back(control);
-    owner_->PerformLayout();
-    owner_->Invalidate();
-}
-
-std::unique_ptr<Control> ControlCollection::Remove(Control* control) {
-    auto& children = owner_->children_;
-    auto it = std::find(children.begin(), children.end(), control);
-    if (it == children.end()) return nullptr;
-    children.erase(it);
-    // Focus, accept and cancel buttons must not point into a detached tree.
-    if (Form* form = owner_->FindForm()) {
-        form->Forget(control);
-        for (Control* c = form->ActiveControl(); c; c = c->parent_)
-            if (c == control) form->SetActiveControl(nullptr);
-    }
-    control->parent_ = nullptr;
-    owner_->PerformLayout();
-    owner_->Invalidate();
-    return std::unique_ptr<Control>(control);
-}
-
-int ControlCollection::Count() const { return static_cast<int>(owner_->children_.size()); }
-
-Control* ControlCollection::operator[](int index) const {
-    return owner_->children_.at(static_cast<std::size_t>(index));
-}
-
-int ControlCollection::IndexOf(const Control* control) const {
-    const auto& children = owner_->children_;
-    for (std::size_t i = 0; i < children.size(); ++i)
-        if (children[i] == control) return static_cast<int>(i);
-    return -1;
-}
-
-// ---- Control ----
 
 Control::Control() {
     auto& constructing = detail::state().constructing;
@@ -282,34 +199,19 @@ void Control::OnLayout() {
         Control* c = *it;
         if (!c->visible_ || c->dock_ == DockStyle::None) continue;
         const int w = std::max(0, right - left), h = std::max(0, bottom - top);
-        switch (c->dock_) {
-            case DockStyle::Top: {
-                const int ch = std::min(c->Height(), h);
-                c->SetBoundsCore({left, top, w, ch});
-                top += ch;
-                break;
-            }
-            case DockStyle::Bottom: {
-                const int ch = std::min(c->Height(), h);
-                c->SetBoundsCore({left, bottom - ch, w, ch});
-                bottom -= ch;
-                break;
-            }
-            case DockStyle::Left: {
-                const int cw = std::min(c->Width(), w);
-                c->SetBoundsCore({left, top, cw, h});
-                left += cw;
-                break;
-            }
-            case DockStyle::Right: {
-                const int cw = std::min(c->Width(), w);
-                c->SetBoundsCore({right - cw, top, cw, h});
-                right -= cw;
-                break;
-            }
-            case DockStyle::Fill: c->SetBoundsCore({left, top, w, h}); break;
-            case DockStyle::None: break;
+        if (c->dock_ == DockStyle::Fill) {
+            c->SetBoundsCore({left, top, w, h});
+            continue;
         }
+        // A strip along one edge: as long as the space, as thick as the child
+        // (at most the space), taken off that edge.
+        const bool across = c->dock_ == DockStyle::Top || c->dock_ == DockStyle::Bottom;
+        const bool far = c->dock_ == DockStyle::Bottom || c->dock_ == DockStyle::Right;
+        const int thickness = std::min(across ? c->Height() : c->Width(), across ? h : w);
+        int& edge = across ? (far ? bottom : top) : (far ? right : left);
+        const int start = far ? edge - thickness : edge;
+        edge += far ? -thickness : thickness;
+        c->SetBoundsCore(across ? Rectangle{left, start, w, thickness} : Rectangle{start, top, thickness, h});
     }
 }
 

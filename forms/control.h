@@ -10,9 +10,10 @@
 // (see Form). Single-threaded: everything runs on the UI thread.
 #pragma once
 
-#include <memory>
 #include <vector>
 
+#include "forms/component.h"
+#include "forms/control_collection.h"
 #include "forms/display_list.h"
 #include "forms/drawing.h"
 #include "forms/events.h"
@@ -20,69 +21,11 @@
 
 namespace forms {
 
-class Control;
 class Form;
 
-// Something that can be disposed: releases what it holds at once, while the
-// memory goes later. Dispose(bool) is the hook a derived class extends; it must
-// chain to its base.
-class Component : public Object {
-public:
-    Component() = default;
-    Component(const Component&) = delete;
-    Component& operator=(const Component&) = delete;
-    ~Component() override = default;
-
-    // Runs Dispose(true) once; later calls do nothing.
-    void Dispose();
-    bool IsDisposed() const { return disposed_; }
-
-    Event<const EventArgs> Disposed;
-
-protected:
-    // disposing: true when called through Dispose(); the base raises Disposed.
-    virtual void Dispose(bool disposing);
-
-private:
-    bool disposed_ = false;
-    bool disposing_ = false;
-};
-
-// Holds non-visual components and disposes and deletes them with itself.
-class Container : public Component {
-public:
-    using Component::Dispose;
-    ~Container() override;
-    void Add(Component* component);  // takes ownership
-    int Count() const { return static_cast<int>(components_.size()); }
-
-protected:
-    void Dispose(bool disposing) override;
-
-private:
-    std::vector<Component*> components_;
-};
-
-// The children of a control. A thin handle onto its owner's list; Add takes
-// ownership, Remove gives it back.
-class ControlCollection {
-public:
-    explicit ControlCollection(Control* owner) : owner_(owner) {}
-    ControlCollection(const ControlCollection&) = delete;
-    ControlCollection& operator=(const ControlCollection&) = delete;
-
-    // Appends `control` (moving it from any previous parent) and takes ownership.
-    void Add(Control* control);
-    // Detaches `control`; returns ownership, or null if it is not a child here.
-    std::unique_ptr<Control> Remove(Control* control);
-    int Count() const;
-    Control* operator[](int index) const;
-    bool Contains(const Control* control) const { return IndexOf(control) >= 0; }
-    int IndexOf(const Control* control) const;
-
-protected:
-    Control* owner_;
-};
+namespace detail {
+struct InputAccess;
+}  // namespace detail
 
 class Control : public Component {
 public:
@@ -121,6 +64,8 @@ public:
     void SetDock(DockStyle dock);
     bool AutoSize() const { return autoSize_; }
     void SetAutoSize(bool autoSize);
+    // Tab order takes siblings by ascending TabIndex; on a tie the one later in
+    // Controls (the later added) comes first.
     int TabIndex() const { return tabIndex_; }
     void SetTabIndex(int index) { tabIndex_ = index; }
     bool TabStop() const { return tabStop_; }
@@ -163,22 +108,16 @@ public:
     Event<const EventArgs> VisibleChanged;
     Event<KeyEventArgs> KeyDown;
 
-    // Paints this control and its children. `origin` is where its top-left corner
-    // lies in the form's client area; `clip` is what it may touch there.
-    void PaintTree(DisplayList& list, Point origin, Rectangle clip) const;
-
-    // Selectable controls can take the focus; tables and forms cannot.
-    virtual bool IsSelectable() const { return false; }
-    // Keys that the control wants for itself instead of the form's dialog handling.
-    virtual bool IsInputKey(Keys keyData) const;
-    // Raises KeyDown and, unless handled, runs the control's own key handling.
-    void ProcessKeyDown(KeyEventArgs& e);
-    // A left click at `point` in this control's client area.
-    virtual void OnMouseClick(Point point, Keys modifiers);
     // Where the client area starts inside the bounds.
     virtual forms::Padding ClientInsets() const { return {}; }
 
 protected:
+    // Selectable controls can take the focus; tables and forms cannot.
+    virtual bool IsSelectable() const { return false; }
+    // Keys that the control wants for itself instead of the form's dialog handling.
+    virtual bool IsInputKey(Keys keyData) const;
+    // A left click at `point` in this control's client area.
+    virtual void OnMouseClick(Point point, Keys modifiers);
     void Dispose(bool disposing) override;
     // An override that computes with `bounds` before chaining starts from Bounded(bounds).
     virtual void SetBoundsCore(Rectangle bounds);
@@ -204,14 +143,22 @@ protected:
     void GiveUpFocus();
     bool LayoutSuspended() const { return layoutSuspended_ > 0; }
 
+private:
+    // The tree's own classes, and input routing (input.cpp), which calls the
+    // click and key handling below.
+    friend class ControlCollection;
+    friend class Form;
+    friend struct detail::InputAccess;
+
+    // Paints this control and its children. `origin` is where its top-left corner
+    // lies in the form's client area; `clip` is what it may touch there.
+    void PaintTree(DisplayList& list, Point origin, Rectangle clip) const;
+    // Raises KeyDown and, unless handled, runs the control's own key handling.
+    void ProcessKeyDown(KeyEventArgs& e);
+
     Rectangle bounds_;
     Control* parent_ = nullptr;
     std::vector<Control*> children_;  // owned; index 0 is in front
-
-private:
-    friend class ControlCollection;
-    friend class Form;
-
     String name_;
     String text_;
     forms::Padding margin_{3};
@@ -224,8 +171,6 @@ private:
     bool visible_ = true;
     int layoutSuspended_ = 0;
     bool inLayout_ = false;
-    // Increases with every Add, so tab order can break ties by addition order.
-    unsigned long long addedSerial_ = 0;
     Form* adopter_ = nullptr;
 };
 

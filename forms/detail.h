@@ -21,7 +21,6 @@ struct State {
     Backend* backend = nullptr;
     Form* active = nullptr;
     int dispatchDepth = 0;
-    unsigned long long addSerial = 0;
 };
 
 State& state();

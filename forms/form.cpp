@@ -38,21 +38,6 @@ Frame FrameOf(FormBorderStyle style) {
     return {0, 0};
 }
 
-void CollectTabOrder(const Control& parent, std::vector<Control*>& out) {
-    std::vector<Control*> siblings;
-    for (int i = 0; i < parent.Controls.Count(); ++i) siblings.push_back(parent.Controls[i]);
-    std::stable_sort(siblings.begin(), siblings.end(), [&](const Control* a, const Control* b) {
-        if (a->TabIndex() != b->TabIndex()) return a->TabIndex() < b->TabIndex();
-        // Equal TabIndex: the later added comes first.
-        return parent.Controls.IndexOf(a) > parent.Controls.IndexOf(b);
-    });
-    for (Control* c : siblings) {
-        if (!c->Visible() || !c->Enabled()) continue;
-        if (c->IsSelectable() && c->TabStop()) out.push_back(c);
-        CollectTabOrder(*c, out);
-    }
-}
-
 }  // namespace
 
 Form::Form() {
@@ -226,6 +211,20 @@ void Form::SetActiveControl(Control* control) {
     if (activeControl_) activeControl_->Invalidate();
     activeControl_ = control;
     MarkNeedsPaint();
+}
+
+void Form::CollectTabOrder(const Control& parent, std::vector<Control*>& out) {
+    std::vector<Control*> siblings = parent.children_;
+    std::stable_sort(siblings.begin(), siblings.end(), [&](const Control* a, const Control* b) {
+        if (a->TabIndex() != b->TabIndex()) return a->TabIndex() < b->TabIndex();
+        // Equal TabIndex: the later added comes first.
+        return parent.Controls.IndexOf(a) > parent.Controls.IndexOf(b);
+    });
+    for (Control* c : siblings) {
+        if (!c->Visible() || !c->Enabled()) continue;
+        if (c->IsSelectable() && c->TabStop()) out.push_back(c);
+        CollectTabOrder(*c, out);
+    }
 }
 
 std::vector<Control*> Form::TabOrder() const {

@@ -22,6 +22,11 @@ namespace forms {
 
 class Button;
 
+namespace detail {
+struct ApplicationAccess;
+struct InputAccess;
+}  // namespace detail
+
 // Frame of a border style, documented per style in form.cpp: frame on each
 // side, and the caption height on top of the upper frame.
 enum class FormBorderStyle { None = 0, FixedSingle = 1, Fixed3D = 2, FixedDialog = 3, Sizable = 4,
@@ -111,19 +116,6 @@ public:
     Event<FormClosingEventArgs> FormClosing;
     Event<const FormClosedEventArgs> FormClosed;
 
-    // Toolkit-internal: takes a control made during construction; see Control.
-    void Adopt(Control* control);
-    void Unadopt(Control* control);
-    // Toolkit-internal: forget every reference into `control` (it is going away).
-    void Forget(const Control* control);
-    // Toolkit-internal: a button to click for Enter/Esc/Tab/arrows, true if consumed.
-    bool ProcessDialogKey(Keys keyData);
-    // Toolkit-internal: the close path, with the reason the events report.
-    void CloseWith(CloseReason reason);
-    bool NeedsPaint() const { return needsPaint_; }
-    void MarkPainted() { needsPaint_ = false; }
-    void MarkNeedsPaint() { needsPaint_ = true; }
-
 protected:
     void Dispose(bool disposing) override;
     void SetBoundsCore(Rectangle bounds) override;
@@ -132,6 +124,26 @@ protected:
     void PerformAutoScale();
 
 private:
+    // The control tree adopts, forgets and invalidates through the members
+    // below; input routing (input.cpp) sends dialog keys and the close box, and
+    // the application (application.cpp) repaints and forgets.
+    friend class Control;
+    friend class ControlCollection;
+    friend struct detail::ApplicationAccess;
+    friend struct detail::InputAccess;
+
+    // Takes a control made during construction; see Control.
+    void Adopt(Control* control);
+    void Unadopt(Control* control);
+    // Drops every reference into `control` (it is going away).
+    void Forget(const Control* control);
+    // A button to click for Enter/Esc/Tab/arrows; true if the key was used.
+    bool ProcessDialogKey(Keys keyData);
+    // The close path, with the reason the events report.
+    void CloseWith(CloseReason reason);
+    void MarkNeedsPaint() { needsPaint_ = true; }
+    // Controls that can take the focus under `parent`, in tab order.
+    static void CollectTabOrder(const Control& parent, std::vector<Control*>& out);
     void ReleaseWindow();
     forms::Size minimumSize_;
     forms::FormBorderStyle borderStyle_ = forms::FormBorderStyle::Sizable;

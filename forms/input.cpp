@@ -5,9 +5,22 @@
 #include "forms/backend.h"
 #include "forms/form.h"
 
-namespace forms::input {
+namespace forms {
+
+// The private handling of controls and forms that input reaches, and nothing else.
+struct detail::InputAccess {
+    static void MouseClick(Control& target, Point point, Keys modifiers) { target.OnMouseClick(point, modifiers); }
+    static bool IsInputKey(const Control& target, Keys keyData) { return target.IsInputKey(keyData); }
+    static bool DialogKey(Form& form, Keys keyData) { return form.ProcessDialogKey(keyData); }
+    static void KeyDown(Control& target, KeyEventArgs& e) { target.ProcessKeyDown(e); }
+    static void CloseBox(Form& form) { form.CloseWith(CloseReason::UserClosing); }
+};
+
+namespace input {
 
 namespace {
+
+using Access = detail::InputAccess;
 
 bool Live(const Form& form) { return !form.IsDisposed() && form.Visible(); }
 
@@ -39,7 +52,7 @@ void Click(Form& form, Point point, Keys modifiers) {
     Point local = point;
     Control* target = HitTest(form, point, local);
     if (!target) target = &form;
-    target->OnMouseClick(local, modifiers);
+    Access::MouseClick(*target, local, modifiers);
 }
 
 void KeyDown(Form& form, Keys keyData) {
@@ -58,10 +71,10 @@ void KeyDown(Form& form, Keys keyData) {
     }
     // 2. Dialog keys (Enter, Esc, Tab, arrows on a button) go to the form unless
     //    the control takes them as input; a key the form uses goes no further.
-    if (!target->IsInputKey(keyData) && form.ProcessDialogKey(keyData)) return;
+    if (!Access::IsInputKey(*target, keyData) && Access::DialogKey(form, keyData)) return;
     if (form.IsDisposed() || target->IsDisposed()) return;
     // 3. The focused control's own handling.
-    target->ProcessKeyDown(e);
+    Access::KeyDown(*target, e);
 }
 
 void MoveWindow(Form& form, Point location) {
@@ -78,7 +91,7 @@ void ResizeWindow(Form& form, Size outer) {
 
 void CloseWindow(Form& form) {
     DispatchScope scope;
-    form.CloseWith(CloseReason::UserClosing);
+    Access::CloseBox(form);
 }
 
 void ActivateWindow(Form& form) {
@@ -86,4 +99,5 @@ void ActivateWindow(Form& form) {
     form.Activate();
 }
 
-}  // namespace forms::input
+}  // namespace input
+}  // namespace forms

@@ -83,13 +83,13 @@ public:
 
     Event<const EventArgs> SelectedIndexChanged;
 
-    bool IsSelectable() const override { return true; }
-    bool IsInputKey(Keys keyData) const override;
     // A 2-pixel sunken border on each side.
     forms::Padding ClientInsets() const override { return forms::Padding(2); }
-    void OnMouseClick(Point point, Keys modifiers) override;
 
 protected:
+    bool IsSelectable() const override { return true; }
+    bool IsInputKey(Keys keyData) const override;
+    void OnMouseClick(Point point, Keys modifiers) override;
     void OnKeyDownDefault(KeyEventArgs& e) override;
     void OnPaint(DisplayList& list, Point origin, Rectangle clip) const override;
     void SetBoundsCore(Rectangle bounds) override;

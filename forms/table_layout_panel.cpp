@@ -112,7 +112,8 @@ std::vector<TableLayoutPanel::Cell> TableLayoutPanel::PlaceChildren() {
     };
     // Children with both coordinates first, then the rest into the next free cells in reading order.
     std::vector<const Control*> floating;
-    for (const Control* child : children_) {
+    for (int i = 0; i < Controls.Count(); ++i) {
+        const Control* child = Controls[i];
         if (!child->Visible()) continue;
         const Cell* cell = FindCell(child);
         if (cell && cell->column >= 0 && cell->row >= 0) {

@@ -88,14 +88,16 @@ public:
     const std::vector<int>& GetColumnWidths() const { return columnWidths_; }
     const std::vector<int>& GetRowHeights() const { return rowHeights_; }
 
-    // Toolkit-internal: the styles changed.
-    void StylesChanged() { PerformLayout(); }
-
 protected:
     void OnLayout() override;
     void Scale(SizeF factor) override;
 
 private:
+    template <class Style>
+    friend class TableLayoutStyleCollection;
+
+    // The style collections report every change.
+    void StylesChanged() { PerformLayout(); }
     struct Cell {
         const Control* control;
         int column = -1;

@@ -99,6 +99,39 @@ TEST_F(LayoutTest, TableSizesAbsoluteAutoAndPercentColumnsWithSpans) {
               std::make_tuple(Rectangle(33, 3, 70, 23), Rectangle(190, 0, 10, 10), Rectangle(0, 29, 120, 10)));
 }
 
+TEST_F(LayoutTest, DockedChildrenTakeTheirEdgeOfWhatIsLeftLastAddedFirst) {
+    using D = forms::DockStyle;
+    const struct { const char* name; forms::Padding padding; std::vector<std::tuple<D, forms::Size, bool, Rectangle>> children; } cases[] = {
+        {"every side, inside the padding; hidden and undocked children left alone",
+         forms::Padding(2, 3, 4, 5),
+         {{D::Fill, {1, 1}, true, {12, 10, 64, 60}}, {D::Left, {10, 99}, true, {2, 10, 10, 60}},
+          {D::Top, {99, 7}, true, {2, 3, 74, 7}}, {D::Right, {20, 1}, true, {76, 3, 20, 67}},
+          {D::Bottom, {1, 5}, true, {2, 70, 94, 5}}, {D::Top, {50, 9}, false, {0, 0, 50, 9}},
+          {D::None, {8, 8}, true, {0, 0, 8, 8}}}},
+        {"a child larger than what is left takes all of it",
+         forms::Padding(0),
+         {{D::Fill, {5, 5}, true, {100, 0, 0, 80}}, {D::Left, {500, 1}, true, {0, 0, 100, 80}}}},
+    };
+    for (const auto& c : cases) {
+        auto* form = new forms::Form();
+        form->SetFormBorderStyle(forms::FormBorderStyle::None);
+        form->SetClientSize({100, 80});
+        form->SetPadding(c.padding);
+        std::vector<forms::Control*> added;
+        for (const auto& [dock, size, visible, bounds] : c.children) {
+            auto* child = new forms::Control();
+            child->SetSize(size);
+            child->SetVisible(visible);
+            child->SetDock(dock);
+            form->Controls.Add(child);
+            added.push_back(child);
+        }
+        for (std::size_t i = 0; i < added.size(); ++i)
+            EXPECT_EQ(added[i]->Bounds(), std::get<3>(c.children[i])) << c.name << ", child " << i;
+        form->Dispose();
+    }
+}
+
 TEST_F(LayoutTest, ChildrenWithoutACellFlowIntoTheNextFreeOne) {
     auto* table = new forms::TableLayoutPanel();
     table->SetColumnCount(2);
