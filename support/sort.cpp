@@ -35,7 +35,7 @@ public:
         std::memset(m_fixed, 0, sizeof m_fixed);
         if (m_heap.get_size() > 0) std::memset(m_heap.get_ptr(), 0, m_heap.get_size());
     }
-    bool test(t_size p_index) noexcept { return (byte(p_index) >> (p_index % 8)) & 1u; }
+    bool test(t_size p_index) noexcept { return (static_cast<unsigned>(byte(p_index)) >> (p_index % 8)) & 1u; }
     void set(t_size p_index) noexcept { byte(p_index) |= static_cast<t_uint8>(1u << (p_index % 8)); }
 
 private:
