@@ -1,5 +1,6 @@
 #pragma once
 
+#include <type_traits>
 #include <utility>
 
 namespace pfc {
@@ -14,7 +15,7 @@ namespace pfc {
 template <typename t_action>
 class [[nodiscard]] on_scope_exit {
 public:
-    explicit on_scope_exit(t_action p_action) noexcept(noexcept(t_action(std::move(p_action))))
+    explicit on_scope_exit(t_action p_action) noexcept(std::is_nothrow_move_constructible_v<t_action>)
         : m_action(std::move(p_action)) {}
     on_scope_exit(const on_scope_exit&) = delete;
     on_scope_exit& operator=(const on_scope_exit&) = delete;
