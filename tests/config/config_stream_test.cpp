@@ -4,6 +4,7 @@
 
 #include "config_testing.h"
 #include "platform/heap.h"
+#include "tests/allocation_failure.h"
 
 namespace config_testing {
 
@@ -181,9 +182,11 @@ TEST_F(ConfigStream, WriteFailuresReachTheCallerAndReleaseThePayloadBuffer) {
     writer = recording_writer();
     g_probe_first.throw_on_write = false;
     g_probe_first.payload = bytes(100, 1);
-    platform::heap_fail_at(3);  // the buffer's first growth for the 100 bytes after 1 and 8
-    EXPECT_EQ(message_of<std::bad_alloc>([&] { cfg_var::config_write_file(&writer, abort); }), "bad allocation");
-    platform::heap_disarm();
+    EXPECT_EQ(message_of<std::bad_alloc>([&] {
+                  const allocation_failure out_of_memory(3);  // the buffer's first growth for the 100 bytes after 1 and 8
+                  cfg_var::config_write_file(&writer, abort);
+              }),
+              "bad allocation");
     EXPECT_EQ(platform::heap_live_blocks(), blocks_before);
 }
 

@@ -5,6 +5,7 @@
 #include "config/stream_adapters.h"
 #include "config_testing.h"
 #include "platform/heap.h"
+#include "tests/allocation_failure.h"
 
 using namespace config_testing;
 
@@ -116,9 +117,10 @@ TEST(AppendWriter, AppendsEveryWriteGrowsByDoublingAndKeepsItAtOutOfMemory) {
     EXPECT_EQ(buffer.get_capacity(), 8u);
     writer.write(nullptr, 0, abort);
     EXPECT_EQ(bytes(buffer.get_ptr(), buffer.get_ptr() + buffer.get_size()), (bytes{1, 2, 3, 1, 2}));
-    platform::heap_fail_at(1);
-    EXPECT_THROW(writer.write(data, 4, abort), std::bad_alloc);
-    platform::heap_disarm();
+    {
+        const allocation_failure out_of_memory(1);
+        EXPECT_THROW(writer.write(data, 4, abort), std::bad_alloc);
+    }
     EXPECT_EQ(bytes(buffer.get_ptr(), buffer.get_ptr() + buffer.get_size()), (bytes{1, 2, 3, 1, 2}));
 }
 
