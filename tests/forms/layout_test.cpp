@@ -6,7 +6,7 @@
 #include <limits>
 #include <tuple>
 
-#include "queue_form.h"
+#include "test_form.h"
 
 namespace forms_test {
 namespace {
@@ -23,39 +23,74 @@ void ExpectBounds(forms::Form& form, const std::vector<std::pair<const char16_t*
     }
 }
 
-TEST_F(LayoutTest, DesignNumbersGiveTheQueueWindowCellsAndAResizeRedistributesThem) {
-    auto* form = new QueueForm();
-    EXPECT_EQ(std::make_pair(form->ClientSize(), form->Size()), std::make_pair(forms::Size(142, 284), forms::Size(150, 308)));
-    EXPECT_EQ(form->tableLayoutPanel1->GetColumnWidths(), (std::vector<int>{47, 47, 48}));  // cells at 0, 47, 94
-    EXPECT_EQ(form->tableLayoutPanel1->GetRowHeights(), (std::vector<int>{261, 23}));
-    const std::vector<std::pair<const char16_t*, Rectangle>> design = {
-        {u"tableLayoutPanel1", {0, 0, 142, 284}}, {u"queueList", {0, 0, 142, 258}}, {u"removeButton", {0, 261, 46, 23}},
-        {u"clearButton", {49, 261, 44, 23}},      {u"closeButton", {96, 261, 46, 23}},
+// The figures of the toolkit notes (table layout): a tool window of client
+// 142 x 284, three percent columns, the list's gap below it and the buttons'
+// gaps between them.
+Design NotesDesign() {
+    using forms::SizeType;
+    return {.border = forms::FormBorderStyle::SizableToolWindow,
+            .client = {142, 284},
+            .columns = {{SizeType::Percent, 33.33112F}, {SizeType::Percent, 33.33443F}, {SizeType::Percent, 33.33445F}},
+            .rows = {{SizeType::Percent, 100}, {SizeType::Absolute, 23}},
+            .listMargin = {0, 0, 0, 3},
+            .buttonMargins = {{{0, 0, 1, 0}, {2, 0, 1, 0}, {2, 0, 0, 0}}}};
+}
+
+TEST_F(LayoutTest, DesignFiguresGiveTheCellsAndAResizeRedistributesThem) {
+    using Bounds = std::vector<std::pair<const char16_t*, Rectangle>>;
+    const struct {
+        const char* name;
+        Design design;
+        forms::Size client, outer;  // before a resize to `resized` (outer)
+        std::vector<int> widths, heights;
+        Bounds bounds;
+        forms::Size resized;
+        std::vector<int> resizedWidths;
+        Bounds resizedBounds;
+    } cases[] = {
+        // Available 142, total 100: 47.33 -> 47, 47.33 -> 47, 47.33 -> 47, leftover 1 to the last column.
+        // Resized to 300: 99.99 -> 99, 100.003 -> 100, 100.003 -> 100, leftover 1.
+        {"the notes' figures", NotesDesign(), {142, 284}, {150, 308}, {47, 47, 48}, {261, 23},
+         {{u"grid", {0, 0, 142, 284}}, {u"list", {0, 0, 142, 258}}, {u"okButton", {0, 261, 46, 23}},
+          {u"applyButton", {49, 261, 44, 23}}, {u"cancelButton", {96, 261, 46, 23}}},
+         {308, 408}, {99, 100, 101},
+         {{u"grid", {0, 0, 300, 384}}, {u"list", {0, 0, 300, 358}}, {u"okButton", {0, 361, 98, 23}},
+          {u"applyButton", {101, 361, 97, 23}}, {u"cancelButton", {201, 361, 99, 23}}}},
+        // Absolute 60, then 30% and 70% of 145: 43.5 -> 43, 101.5 -> 101, leftover 1.
+        // Resized to 300: 30% and 70% of 240, no leftover.
+        {"the test form's own", Design{}, {205, 160}, {213, 187}, {60, 43, 102}, {135, 25},
+         {{u"grid", {0, 0, 205, 160}}, {u"list", {2, 2, 201, 129}}, {u"okButton", {0, 136, 58, 23}},
+          {u"applyButton", {62, 136, 39, 23}}, {u"cancelButton", {105, 136, 100, 23}}},
+         {308, 187}, {60, 72, 168},
+         {{u"list", {2, 2, 296, 129}}, {u"applyButton", {62, 136, 68, 23}}, {u"cancelButton", {134, 136, 166, 23}}}},
     };
-    ExpectBounds(*form, design);
-    form->Show();  // lays out again and must land on the same numbers
-    ExpectBounds(*form, design);
-    automation::ResizeTo(*form, {308, 408});
-    EXPECT_EQ(form->ClientSize(), forms::Size(300, 384));
-    // 33.33112 * 300 / 100 = 99.99, 33.33443 -> 100.003, 33.33445 -> 100.003: 99, 100, 100, leftover 1.
-    EXPECT_EQ(form->tableLayoutPanel1->GetColumnWidths(), (std::vector<int>{99, 100, 101}));
-    ExpectBounds(*form, {{u"tableLayoutPanel1", {0, 0, 300, 384}}, {u"queueList", {0, 0, 300, 358}},
-                         {u"removeButton", {0, 361, 98, 23}}, {u"clearButton", {101, 361, 97, 23}},
-                         {u"closeButton", {201, 361, 99, 23}}});
+    for (const auto& c : cases) {
+        auto* form = new TestForm(nullptr, c.design);
+        EXPECT_EQ(std::make_pair(form->ClientSize(), form->Size()), std::make_pair(c.client, c.outer)) << c.name;
+        EXPECT_EQ(std::make_pair(form->grid->GetColumnWidths(), form->grid->GetRowHeights()), std::make_pair(c.widths, c.heights))
+            << c.name;
+        ExpectBounds(*form, c.bounds);
+        form->Show();  // lays out again and must land on the same numbers
+        ExpectBounds(*form, c.bounds);
+        automation::ResizeTo(*form, c.resized);
+        EXPECT_EQ(form->grid->GetColumnWidths(), c.resizedWidths) << c.name;
+        ExpectBounds(*form, c.resizedBounds);
+        form->Close();
+    }
 }
 
 TEST_F(LayoutTest, MinimumSizeHoldsOnEverySizeChange) {
-    auto* form = new QueueForm();
+    auto* form = new TestForm();
     form->SetSize({10, 10});
-    EXPECT_EQ(form->Size(), forms::Size(150, 70));
-    form->SetWidth(149);
-    EXPECT_EQ(form->Width(), 150);
-    form->SetClientSize({100, 20});  // outer 108 x 44
-    EXPECT_EQ(std::make_pair(form->Size(), form->ClientSize()), std::make_pair(forms::Size(150, 70), forms::Size(142, 46)));
-    // At the minimum the list cell shrinks to 23 and the list keeps its gap.
-    EXPECT_EQ(form->queueList->Bounds(), Rectangle(0, 0, 142, 20));
-    form->SetMinimumSize({200, 400});
-    EXPECT_EQ(form->Size(), forms::Size(200, 400));
+    EXPECT_EQ(form->Size(), forms::Size(120, 90));
+    form->SetWidth(119);
+    EXPECT_EQ(form->Width(), 120);
+    form->SetClientSize({100, 20});  // outer 108 x 47
+    EXPECT_EQ(std::make_pair(form->Size(), form->ClientSize()), std::make_pair(forms::Size(120, 90), forms::Size(112, 63)));
+    // At the minimum the list's cell shrinks to 38 and the list keeps its margin.
+    EXPECT_EQ(form->list->Bounds(), Rectangle(2, 2, 108, 32));
+    form->SetMinimumSize({220, 400});
+    EXPECT_EQ(form->Size(), forms::Size(220, 400));
 }
 
 TEST_F(LayoutTest, FrameDependsOnTheBorderStyle) {
@@ -169,22 +204,24 @@ private:
 TEST_F(LayoutTest, AutoScalingDoublesTheClientAreaButNotTheFrameOrLocation) {
     RecordingBackend font({12, 26});
     forms::Application::SetBackend(&font);
-    auto* form = new QueueForm();
-    EXPECT_EQ(std::make_tuple(form->ClientSize(), form->Size(), form->Location(), form->queueList->Margin()),
-              std::make_tuple(forms::Size(284, 568), forms::Size(292, 592), forms::Point(0, 0), forms::Padding(0, 0, 0, 6)));
-    EXPECT_EQ(form->tableLayoutPanel1->GetRowHeights(), (std::vector<int>{522, 46}));
-    EXPECT_EQ(form->closeButton->Bounds(), Rectangle(192, 522, 92, 46));
+    auto* form = new TestForm();
+    EXPECT_EQ(std::make_tuple(form->ClientSize(), form->Size(), form->Location(), form->list->Margin()),
+              std::make_tuple(forms::Size(410, 320), forms::Size(418, 347), forms::Point(0, 0), forms::Padding(4, 4, 4, 8)));
+    // Absolute 120, then 30% and 70% of 290; the absolute row 50.
+    EXPECT_EQ(std::make_pair(form->grid->GetColumnWidths(), form->grid->GetRowHeights()),
+              std::make_pair(std::vector<int>{120, 87, 203}, std::vector<int>{270, 50}));
+    EXPECT_EQ(form->cancelButton->Bounds(), Rectangle(211, 272, 199, 46));
     EXPECT_EQ(form->AutoScaleDimensions(), forms::SizeF(12, 26));
 }
 
 TEST_F(LayoutTest, ABackendSeesWindowsAndPaintsOnlyFromThePump) {
     RecordingBackend backend({6, 13});
     forms::Application::SetBackend(&backend);
-    auto* form = new QueueForm();
+    auto* form = new TestForm();
     form->SetLocation({30, 40});
     EXPECT_TRUE(backend.calls.empty()) << "no native window before Show";
     form->Show();
-    EXPECT_EQ(backend.calls, (Log{"create", testing::PrintToString(Rectangle(30, 40, 150, 308)), "text Sorvale", "show", "activate"}));
+    EXPECT_EQ(backend.calls, (Log{"create", testing::PrintToString(Rectangle(30, 40, 213, 187)), "text Pick", "show", "activate"}));
     backend.calls.clear();
     forms::Application::DoEvents();
     ASSERT_EQ(backend.calls.size(), 1u);
@@ -196,35 +233,58 @@ TEST_F(LayoutTest, ABackendSeesWindowsAndPaintsOnlyFromThePump) {
     EXPECT_EQ(backend.calls, (Log{"hide", "destroy"}));
 }
 
-TEST_F(LayoutTest, AutomationFindsInspectsClicksAndRendersTheWindow) {
-    auto* form = new QueueForm();
-    for (auto line : {u"Ärtist - Title", u"B - Two", u"C - Three"}) form->queueList->Items.Add(line);
+TEST_F(LayoutTest, TheTextBackendPresentsWhatRenderTextDrawsUntilTheWindowGoes) {
+    forms::TextBackend backend;
+    forms::Application::SetBackend(&backend);
+    auto* form = new TestForm();
+    form->list->Items.Add(u"line");
     form->Show();
-    ASSERT_EQ(automation::FindForm(u"ManagerWin"), form);
+    EXPECT_EQ(backend.Picture(*form), "") << "nothing before the pump";
+    forms::Application::DoEvents();
+    const std::string first = backend.Picture(*form);
+    EXPECT_EQ(first, automation::RenderText(*form));
+    automation::PressKey(*form, Keys::Tab);
+    forms::Application::DoEvents();
+    EXPECT_TRUE(backend.Picture(*form) != first && backend.Picture(*form) == automation::RenderText(*form));
+    form->Close();
+    EXPECT_EQ(backend.Picture(*form), "");
+}
+
+TEST_F(LayoutTest, AutomationFindsInspectsClicksAndRendersTheWindow) {
+    auto* form = new TestForm();
+    for (auto line : {u"\u00C4rtist - Title", u"B - Two", u"C - Three"}) form->list->Items.Add(line);
+    form->Show();
+    ASSERT_EQ(automation::FindForm(u"PickForm"), form);
     EXPECT_EQ(automation::FindForm(u"nothing"), nullptr);
-    const auto info = automation::Inspect(automation::Get<forms::Button>(*form, u"clearButton"));
+    const auto info = automation::Inspect(automation::Get<forms::Button>(*form, u"applyButton"));
     EXPECT_EQ(std::make_tuple(info.text, info.bounds, info.clientBounds),
-              std::make_tuple(forms::String(u"Clear"), Rectangle(49, 261, 44, 23), Rectangle(49, 261, 44, 23)));
+              std::make_tuple(forms::String(u"Apply"), Rectangle(62, 136, 39, 23), Rectangle(62, 136, 39, 23)));
     EXPECT_TRUE(info.visible && !info.focused);
-    EXPECT_TRUE(automation::Inspect(*form->closeButton).focused);
-    EXPECT_THROW(automation::Get<forms::ListBox>(*form, u"clearButton"), automation::AutomationError);
+    EXPECT_TRUE(automation::Inspect(*form->okButton).focused);
+    EXPECT_THROW(automation::Get<forms::ListBox>(*form, u"applyButton"), automation::AutomationError);
 
-    int clears = 0;
-    form->clearButton->Click += [&](forms::Object&, const forms::EventArgs&) { ++clears; };
-    automation::Click(*form->clearButton);
-    EXPECT_TRUE(clears == 1 && form->clearButton->Focused());
-    forms::input::Click(*form, {60, 259});  // the 3-pixel gap above the buttons belongs to the table
-    EXPECT_EQ(clears, 1);
+    int applies = 0;
+    form->applyButton->Click += [&](forms::Object&, const forms::EventArgs&) { ++applies; };
+    automation::Click(*form->applyButton);
+    EXPECT_TRUE(applies == 1 && form->applyButton->Focused());
+    forms::input::Click(*form, {70, 135});  // the pixel above the buttons belongs to the table
+    EXPECT_EQ(applies, 1);
+    // 35 x 13 cells: the lines in the list's first rows, the buttons in the 12th.
+    const auto picture = [](const std::string& lines, const std::string& buttons) {
+        return "Pick\n" + std::string(35, '-') + "\n" + lines + std::string(8, '\n') + buttons + "\n\n";
+    };
+    const std::string unmarked = " \xC3\x84rtist - Title\n B - Two\n C - Three\n";
+    EXPECT_EQ(automation::RenderText(*form), picture(unmarked, "[   OK   ]{Apply}[     Cancel     ]"));
 
-    automation::ClickLine(*form->queueList, 0);
+    automation::ClickLine(*form->list, 0);
     automation::PressKey(*form, Keys::Down | Keys::Shift);
     automation::PressKey(*form, Keys::Down | Keys::Shift);
-    form->queueList->SetSelected(0, false);
-    const std::string lines = " \xC3\x84rtist - Title\n*B - Two\n#C - Three\n" + std::string(17, '\n');
-    EXPECT_EQ(automation::RenderText(*form), "Sorvale\n------------------------\n" + lines + "[Delete][Clear ][Close ]\n\n");
-    form->clearButton->SetVisible(false);
-    EXPECT_THROW(automation::Click(*form->clearButton), automation::AutomationError);
-    automation::Click(*form->closeButton, Keys::None);
+    form->list->SetSelected(0, false);
+    const std::string marked = " \xC3\x84rtist - Title\n*B - Two\n#C - Three\n";
+    EXPECT_EQ(automation::RenderText(*form), picture(marked, "[   OK   ][Apply][     Cancel     ]"));
+    form->applyButton->SetVisible(false);
+    EXPECT_THROW(automation::Click(*form->applyButton), automation::AutomationError);
+    automation::Click(*form->cancelButton, Keys::None);
     EXPECT_TRUE(automation::OpenForms().empty());
 }
 
@@ -234,7 +294,7 @@ constexpr int kMin = std::numeric_limits<int>::min(), kMax = std::numeric_limits
 // has one row per 13 pixels of it, but never more than 256.
 void ExpectLaidOutInside(forms::Form& form, const std::string& name) {
     const Rectangle client = form.ClientRectangle();
-    for (const char16_t* control : {u"tableLayoutPanel1", u"queueList", u"removeButton", u"clearButton", u"closeButton"}) {
+    for (const char16_t* control : {u"grid", u"list", u"okButton", u"applyButton", u"cancelButton"}) {
         const Rectangle bounds = automation::Inspect(*automation::Find(form, control)).clientBounds;
         EXPECT_EQ(Rectangle::Intersect(bounds, client), bounds) << name << " " << forms::to_utf8(control);
     }
@@ -244,27 +304,27 @@ void ExpectLaidOutInside(forms::Form& form, const std::string& name) {
 }
 
 TEST_F(LayoutTest, AWindowIsHeldToTheScreenAndTheCoordinateRangeWhateverItIsAsked) {
-    const forms::Size most{1928, 1104};  // the headless 1920 x 1080 screen plus a tool window's frame
+    const forms::Size most{1928, 1107};  // the headless 1920 x 1080 screen plus a sizable window's frame
     EXPECT_EQ(forms::Application::VirtualScreen(), Rectangle(0, 0, 1920, 1080));
     const int far = forms::kMaxCoordinate;
     const struct { const char* name; std::function<void(forms::Form&)> ask; Rectangle bounds; } cases[] = {
         {"SetSize max", [](forms::Form& f) { f.SetSize({kMax, kMax}); }, {{0, 0}, most}},
-        {"SetSize min", [](forms::Form& f) { f.SetSize({kMin, kMin}); }, {0, 0, 150, 70}},
-        {"SetSize zero", [](forms::Form& f) { f.SetSize({0, 0}); }, {0, 0, 150, 70}},
+        {"SetSize min", [](forms::Form& f) { f.SetSize({kMin, kMin}); }, {0, 0, 120, 90}},
+        {"SetSize zero", [](forms::Form& f) { f.SetSize({0, 0}); }, {0, 0, 120, 90}},
         {"SetClientSize max", [](forms::Form& f) { f.SetClientSize({kMax, kMax}); }, {{0, 0}, most}},
-        {"SetClientSize min", [](forms::Form& f) { f.SetClientSize({kMin, kMin}); }, {0, 0, 150, 70}},
-        {"SetClientSize zero", [](forms::Form& f) { f.SetClientSize({0, 0}); }, {0, 0, 150, 70}},
-        {"SetLocation max", [](forms::Form& f) { f.SetLocation({kMax, kMax}); }, {far, far, 150, 308}},
-        {"SetLocation min", [](forms::Form& f) { f.SetLocation({kMin, kMin}); }, {-far, -far, 150, 308}},
+        {"SetClientSize min", [](forms::Form& f) { f.SetClientSize({kMin, kMin}); }, {0, 0, 120, 90}},
+        {"SetClientSize zero", [](forms::Form& f) { f.SetClientSize({0, 0}); }, {0, 0, 120, 90}},
+        {"SetLocation max", [](forms::Form& f) { f.SetLocation({kMax, kMax}); }, {far, far, 213, 187}},
+        {"SetLocation min", [](forms::Form& f) { f.SetLocation({kMin, kMin}); }, {-far, -far, 213, 187}},
         {"SetBounds max", [](forms::Form& f) { f.SetBounds({kMax, kMin, kMax, kMax}); }, {{far, -far}, most}},
         {"MinimumSize max", [](forms::Form& f) { f.SetMinimumSize({kMax, kMax}); }, {{0, 0}, most}},
         {"dragged max", [](forms::Form& f) { automation::ResizeTo(f, {kMax, kMax}); automation::MoveTo(f, {kMax, 0}); },
          {{far, 0}, most}},
         {"dragged min", [](forms::Form& f) { automation::ResizeTo(f, {kMin, kMin}); automation::MoveTo(f, {kMin, 0}); },
-         {-far, 0, 150, 70}},
+         {-far, 0, 120, 90}},
     };
     for (const auto& c : cases) {
-        auto* form = new QueueForm();
+        auto* form = new TestForm();
         form->Show();
         c.ask(*form);
         EXPECT_EQ(form->Bounds(), c.bounds) << c.name;
@@ -277,10 +337,10 @@ TEST_F(LayoutTest, TheMaximumSizeFollowsTheBackendsScreensAndTheTextPictureStays
     using Screens = std::vector<forms::Screen>;
     const int far = forms::kMaxCoordinate;
     const struct { const char* name; Screens screens; Rectangle virtualScreen; forms::Size most; } cases[] = {
-        {"none: the headless screen", {}, {0, 0, 1920, 1080}, {1928, 1104}},
-        {"only empty ones", {{{5, 5, 0, 100}, {5, 5, 0, 100}}}, {0, 0, 1920, 1080}, {1928, 1104}},
+        {"none: the headless screen", {}, {0, 0, 1920, 1080}, {1928, 1107}},
+        {"only empty ones", {{{5, 5, 0, 100}, {5, 5, 0, 100}}}, {0, 0, 1920, 1080}, {1928, 1107}},
         {"two side by side", {{{0, 0, 800, 600}, {0, 0, 800, 560}}, {{-1280, 0, 1280, 1024}, {-1280, 0, 1280, 1024}}},
-         {-1280, 0, 2080, 1024}, {2088, 1048}},
+         {-1280, 0, 2080, 1024}, {2088, 1051}},
         {"as large as an int allows", {{{kMin, kMin, kMax, kMax}, {0, 0, 1, 1}}, {{0, 0, kMax, kMax}, {0, 0, 1, 1}}},
          {kMin, kMin, kMax, kMax}, {far, far}},
     };
@@ -289,7 +349,7 @@ TEST_F(LayoutTest, TheMaximumSizeFollowsTheBackendsScreensAndTheTextPictureStays
         backend.screens = c.screens;
         forms::Application::SetBackend(&backend);
         EXPECT_EQ(forms::Application::VirtualScreen(), c.virtualScreen) << c.name;
-        auto* form = new QueueForm();
+        auto* form = new TestForm();
         EXPECT_EQ(form->MaximumTrackSize(), c.most) << c.name;
         form->Show();
         automation::ResizeTo(*form, {kMax, kMax});
