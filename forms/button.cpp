@@ -43,24 +43,20 @@ forms::Size Button::GetPreferredSize() const {
 
 void Button::OnPaint(DisplayList& list, Point origin, Rectangle clip) const {
     const Rectangle box{origin, Size()};
-    DisplayItem face = MakeItem(DrawKind::Fill, box, clip);
-    face.color = ColorRole::Control;
-    list.push_back(std::move(face));
-    DisplayItem frame = MakeItem(DrawKind::Frame, box, clip);
+    AddItem(list, DrawKind::Fill, box, clip).color = ColorRole::Control;
+    DisplayItem& frame = AddItem(list, DrawKind::Frame, box, clip);
     frame.frame = IsDefault() ? FrameStyle::RaisedDefault : FrameStyle::Raised;
     frame.role = ItemRole::ButtonFrame;
-    list.push_back(std::move(frame));
-    DisplayItem text = MakeItem(DrawKind::Text, box, clip);
+    DisplayItem& text = AddItem(list, DrawKind::Text, box, clip);
     text.text = Text();
     text.align = TextAlign::Center;
     text.color = Enabled() ? ColorRole::WindowText : ColorRole::GrayText;
-    list.push_back(std::move(text));
     if (Focused()) {
-        // The dotted mark 3 pixels inside the frame.
-        DisplayItem focus = MakeItem(DrawKind::Focus, {box.X + 3, box.Y + 3, box.Width - 6, box.Height - 6}, clip);
+        constexpr int inset = 3;
+        DisplayItem& focus =
+            AddItem(list, DrawKind::Focus, {box.X + inset, box.Y + inset, box.Width - 2 * inset, box.Height - 2 * inset}, clip);
         focus.role = ItemRole::FocusedButton;
-        focus.target = box;
-        list.push_back(std::move(focus));
+        focus.inset = inset;
     }
 }
 

@@ -232,8 +232,8 @@ void Control::OnMouseClick(Point, Keys) {
 
 void Control::OnClick() { Click.Raise(*this, EventArgs()); }
 
-DisplayItem Control::MakeItem(DrawKind kind, Rectangle bounds, Rectangle clip) const {
-    DisplayItem item;
+DisplayItem& Control::AddItem(DisplayList& list, DrawKind kind, Rectangle bounds, Rectangle clip) const {
+    DisplayItem& item = list.emplace_back();
     item.kind = kind;
     item.bounds = bounds;
     item.clip = clip;

@@ -136,7 +136,8 @@ protected:
     // value x factor, rounded half away from zero, held to the coordinate range.
     static int Scaled(int value, float factor);
     void ScaleChildren(SizeF factor);
-    DisplayItem MakeItem(DrawKind kind, Rectangle bounds, Rectangle clip) const;
+    // Appends an item painted by this control, to be filled in before the next one.
+    DisplayItem& AddItem(DisplayList& list, DrawKind kind, Rectangle bounds, Rectangle clip) const;
     // Requests the parent to lay out again (a child's placement rules changed).
     void RequestParentLayout();
     // Stops being the form's active control, if it is.

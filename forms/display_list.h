@@ -41,22 +41,22 @@ enum class ItemRole : std::uint8_t {
     ButtonFrame,    // Frame: a push button's (RaisedDefault: the one Enter clicks)
     SelectedLine,   // Selection: behind a selected list line
     CaretLine,      // Focus: on the caret line of a focused list
-    FocusedButton,  // Focus: inside a focused push button; `target` is the button
+    FocusedButton,  // Focus: inside a focused push button, by `inset`
 };
 
 // One drawing command. Coordinates are in the form's client area; `clip` is the
 // rectangle the item may touch (the intersection of every enclosing control).
 struct DisplayItem {
     DrawKind kind = DrawKind::Fill;
-    Rectangle bounds;
-    Rectangle clip;
     ColorRole color = ColorRole::Control;
     FrameStyle frame = FrameStyle::Sunken;
     TextAlign align = TextAlign::Left;
     ItemRole role = ItemRole::None;
-    // For a focus mark, the box of what has the focus (the bounds are where the
-    // mark is drawn, which may lie inside it); otherwise empty.
-    Rectangle target;
+    // For a focus mark: how far inside the box of what has the focus it lies,
+    // on every side (the box is `bounds` grown by this).
+    std::uint8_t inset = 0;
+    Rectangle bounds;
+    Rectangle clip;
     String text;
     // The control that painted the item; valid while its form lives.
     const Control* source = nullptr;

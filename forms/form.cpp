@@ -347,7 +347,7 @@ void Form::PaintForm(DisplayList& list) const {
     list.clear();
     // Only the client area: the backend draws frame and caption.
     const Rectangle client{{0, 0}, ClientSize()};
-    list.push_back(MakeItem(DrawKind::Fill, client, client));
+    AddItem(list, DrawKind::Fill, client, client);
     for (auto it = children_.rbegin(); it != children_.rend(); ++it) {
         const Control* c = *it;
         if (c->Visible()) c->PaintTree(list, c->Location(), client);

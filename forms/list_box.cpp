@@ -290,10 +290,8 @@ void ListBox::OnKeyDownDefault(KeyEventArgs& e) {
 
 void ListBox::OnPaint(DisplayList& list, Point origin, Rectangle clip) const {
     const Rectangle box{origin, Size()};
-    DisplayItem back = MakeItem(DrawKind::Fill, box, clip);
-    back.color = ColorRole::Window;
-    list.push_back(std::move(back));
-    list.push_back(MakeItem(DrawKind::Frame, box, clip));
+    AddItem(list, DrawKind::Fill, box, clip).color = ColorRole::Window;
+    AddItem(list, DrawKind::Frame, box, clip);
     const forms::Padding in = ClientInsets();
     const Rectangle client{origin.X + in.Left, origin.Y + in.Top, ClientSize().Width, ClientSize().Height};
     const Rectangle inner = Rectangle::Intersect(clip, client);
@@ -306,22 +304,15 @@ void ListBox::OnPaint(DisplayList& list, Point origin, Rectangle clip) const {
         const Line& line = lines_[static_cast<std::size_t>(i)];
         const Rectangle row{client.X, client.Y + (i - top_) * h, client.Width, h};
         if (line.selected) {
-            DisplayItem mark = MakeItem(DrawKind::Selection, row, inner);
+            DisplayItem& mark = AddItem(list, DrawKind::Selection, row, inner);
             mark.color = ColorRole::Highlight;
             mark.role = ItemRole::SelectedLine;
-            list.push_back(std::move(mark));
         }
         // Text sits 4 pixels in from the line's left edge.
-        DisplayItem text = MakeItem(DrawKind::Text, {row.X + 4, row.Y, row.Width - 4, h}, inner);
+        DisplayItem& text = AddItem(list, DrawKind::Text, {row.X + 4, row.Y, row.Width - 4, h}, inner);
         text.text = line.text;
         text.color = line.selected ? ColorRole::HighlightText : ColorRole::WindowText;
-        list.push_back(std::move(text));
-        if (focused && i == caret_) {
-            DisplayItem caret = MakeItem(DrawKind::Focus, row, inner);
-            caret.role = ItemRole::CaretLine;
-            caret.target = row;
-            list.push_back(std::move(caret));
-        }
+        if (focused && i == caret_) AddItem(list, DrawKind::Focus, row, inner).role = ItemRole::CaretLine;
     }
 }
 

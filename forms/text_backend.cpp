@@ -70,9 +70,9 @@ void MarkLine(Canvas& canvas, const DisplayItem& item, int row, char32_t mark) {
     canvas.Put(column, row, other || old == U'#' ? U'#' : mark);
 }
 
-// The cells of a box's left and right edges.
-int LeftColumn(const Rectangle& box) { return box.X / kCellWidth; }
-int RightColumn(const Rectangle& box) { return (box.Right() - 1) / kCellWidth; }
+// The cells of a box's left and right edges; `inset` grows the box first.
+int LeftColumn(const Rectangle& box, int inset = 0) { return (box.X - inset) / kCellWidth; }
+int RightColumn(const Rectangle& box, int inset = 0) { return (box.Right() + inset - 1) / kCellWidth; }
 
 }  // namespace
 
@@ -90,8 +90,8 @@ std::string TextBackend::Draw(const String& caption, Size client, const DisplayL
                 canvas.Put(RightColumn(item.bounds), row, U']');
                 break;
             case ItemRole::FocusedButton:
-                canvas.Swap(LeftColumn(item.target), row, U'[', U'{');
-                canvas.Swap(RightColumn(item.target), row, U']', U'}');
+                canvas.Swap(LeftColumn(item.bounds, item.inset), row, U'[', U'{');
+                canvas.Swap(RightColumn(item.bounds, item.inset), row, U']', U'}');
                 break;
             case ItemRole::SelectedLine: MarkLine(canvas, item, row, U'*'); break;
             case ItemRole::CaretLine: MarkLine(canvas, item, row, U'>'); break;
