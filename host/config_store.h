@@ -25,8 +25,9 @@ class config_store {
 public:
     using bytes = std::vector<unsigned char>;
 
-    // The largest file read as a configuration; the component's own stream
-    // is 56 bytes.
+    // The largest file read as a configuration: generous, since a component's
+    // stream is a few records of a few bytes each, and small enough that a
+    // device or a huge file in its place is refused rather than read whole.
     static constexpr std::size_t largest_file = std::size_t{1} << 20;
 
     explicit config_store(std::filesystem::path p_folder) : m_folder(std::move(p_folder)) {}
