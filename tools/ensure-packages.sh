@@ -1,13 +1,23 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build needs, when any is missing.
+# Installs the Debian packages a build needs, when any is missing.
+#   tools/ensure-packages.sh            the Linux build, tests and benchmarks
+#   tools/ensure-packages.sh windows    and the Windows build, Wine and a virtual display
+#   tools/ensure-packages.sh all        everything (what ./test.sh and CI need)
 set -euo pipefail
-packages=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev libicu-dev)
+linux=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev libicu-dev googletest libstb-dev libtag1-dev)
+windows=(g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64 xvfb xauth xdotool x11-utils fonts-wqy-microhei)
+packages=("${linux[@]}")
+case "${1:-linux}" in
+  linux) ;;
+  windows | all) packages+=("${windows[@]}") ;;
+  *) echo "usage: $0 [linux|windows|all]" >&2; exit 2 ;;
+esac
 missing=()
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
 done
 if ((${#missing[@]})); then
-  echo "installing: ${missing[*]}"
+  echo "installing: ${missing[*]}" >&2
   export DEBIAN_FRONTEND=noninteractive
   apt-get update -qq
   apt-get install -y -qq "${missing[@]}" >/dev/null
