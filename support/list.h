@@ -51,7 +51,8 @@ public:
     // shrink has to move the block, the list then filtered but not shrunk]
     virtual void filter_mask(const bit_array& mask) = 0;
     // Inserts every element of source before position base (past the end:
-    // appends); answers the index of the first inserted one. [throws:
+    // appends); answers the index of the first inserted one. source may be
+    // this list: its elements as they were are inserted. [throws:
     // std::bad_alloc with the list unchanged; source's errors, the list then
     // grown, with default elements where the rest would have gone]
     virtual t_size insert_items(const list_base_const_t<T>& source, t_size base) = 0;
@@ -158,6 +159,13 @@ public:
         m_array.set_size(count + added);
         // Move the tail up by `added`, leaving fresh elements where the new ones go.
         for (t_size i = count; i-- > base;) swap_t(m_array[i + added], m_array[i]);
+        if (&source == static_cast<const list_base_const_t<T>*>(this)) {
+            // The list inserted into itself: asking it for element i now would
+            // read the fresh elements or the moved tail, so copy each original
+            // from where it stands after the move.
+            for (t_size i = 0; i < added; ++i) m_array[base + i] = m_array[i < base ? i : i + added];
+            return base;
+        }
         for (t_size i = 0; i < added; ++i) source.get_item_ex(m_array[base + i], i);
         return base;
     }

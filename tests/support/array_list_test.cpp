@@ -256,6 +256,18 @@ TEST_F(QueueList, InsertItemsPlacesAndAnswersTheFirstIndex) {
     }
 }
 
+// A list inserted into itself gives a copy of what it held, wherever it goes.
+TEST_F(QueueList, InsertItemsOfTheListIntoItselfCopiesItsOriginalElements) {
+    for (const auto& [base, result] : {std::pair<t_size, const char*>{0, "abcabc"}, {1, "aabcbc"}, {2, "ababcc"},
+                                       {pfc::infinite_size, "abcabc"}}) {
+        SCOPED_TRACE(base);
+        queue_list list;
+        fill(list, "abc");
+        EXPECT_EQ(list.insert_items(list, base), std::min<t_size>(base, 3));
+        EXPECT_EQ(letters(list), result);
+    }
+}
+
 // Fails the test if asked about any position at or beyond its length; counts finds.
 class bounded_mask : public bit_array {
 public:
