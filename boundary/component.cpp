@@ -46,8 +46,7 @@ mainmenu_commands_factory_t<sorvale_mainmenu_commands> foo_menu;
 constinit pfc::string_simple_t<char> g_name;
 constinit foobar2000_client_impl g_client;
 
-extern "C" __attribute__((visibility("default"))) foobar2000_client* foobar2000_get_interface(foobar2000_api* p_api,
-                                                                                              HINSTANCE) {
+extern "C" PLATFORM_LIBRARY_EXPORT foobar2000_client* foobar2000_get_interface(foobar2000_api* p_api, HINSTANCE) {
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     g_api = p_api;
     return &g_client;

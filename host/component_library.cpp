@@ -1,35 +1,39 @@
 #include "host/component_library.h"
 
-#include <dlfcn.h>
+#include "host/dynamic_library.h"
 
 namespace host {
 
 namespace {
 
+#if defined(_WIN32)
+constexpr const char* folder_separators = "/\\:";
+#else
+constexpr const char* folder_separators = "/";
+#endif
+
 std::string file_name_of(const std::string& p_path) {
-    const auto slash = p_path.find_last_of('/');
+    const auto slash = p_path.find_last_of(folder_separators);
     return slash == std::string::npos ? p_path : p_path.substr(slash + 1);
 }
 
 // A path without a folder names a file in the current folder, as any other
-// file argument does; dlopen would look such a name up on the library search
-// path instead, and load whatever library of that name it finds there.
-std::string as_file_path(const std::string& p_path) { return p_path.find('/') == std::string::npos ? "./" + p_path : p_path; }
-
-std::string dl_reason() {
-    const char* reason = dlerror();
-    return reason != nullptr ? reason : "unknown reason";
+// file argument does; the loader would look such a name up on the library
+// search path instead, and load whatever library of that name it finds there.
+std::string as_file_path(const std::string& p_path) {
+    return p_path.find_first_of(folder_separators) == std::string::npos ? "./" + p_path : p_path;
 }
 
 }  // namespace
 
 component_library::component_library(const std::string& p_path, foobar2000_api& p_api, registry& p_registry)
     : m_path(as_file_path(p_path)), m_file_name(file_name_of(p_path)), m_registry(&p_registry) {
-    m_handle = dlopen(m_path.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (m_handle == nullptr) throw load_error("cannot load component " + p_path + ": " + dl_reason());
+    std::string reason;
+    m_handle = dynamic_library::open(m_path, reason);
+    if (m_handle == nullptr) throw load_error("cannot load component " + p_path + ": " + reason);
 
     try {
-        m_entry = reinterpret_cast<foobar2000_get_interface_t>(dlsym(m_handle, foobar2000_get_interface_name));
+        m_entry = reinterpret_cast<foobar2000_get_interface_t>(dynamic_library::find(m_handle, foobar2000_get_interface_name));
         if (m_entry == nullptr) {
             throw load_error("not a component: " + p_path + " has no " + foobar2000_get_interface_name);
         }
@@ -64,7 +68,7 @@ void component_library::unload() {
     m_factories.clear();
     m_client = nullptr;
     m_entry = nullptr;
-    dlclose(m_handle);
+    dynamic_library::close(m_handle);
     m_handle = nullptr;
 }
 

@@ -40,7 +40,8 @@ public:
     foobar2000_client& client() const { return *m_client; }
     // The library's export, for calling it again.
     foobar2000_get_interface_t entry() const { return m_entry; }
-    void* handle() const { return m_handle; }
+    // The loader's handle of the library (on Windows, its module handle).
+    HINSTANCE handle() const { return m_handle; }
     // The path as opened ("./" before a bare name).
     const std::string& path() const { return m_path; }
     const std::string& file_name() const { return m_file_name; }
@@ -53,7 +54,7 @@ public:
 private:
     std::string m_path;
     std::string m_file_name;
-    void* m_handle = nullptr;
+    HINSTANCE m_handle = nullptr;
     foobar2000_client* m_client = nullptr;
     foobar2000_get_interface_t m_entry = nullptr;
     std::vector<factory_entry> m_factories;

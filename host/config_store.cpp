@@ -12,7 +12,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string quoted(const fs::path& p_path) { return "'" + p_path.string() + "'"; }
+std::string quoted(const fs::path& p_path) { return "'" + files::text_of(p_path) + "'"; }
 
 // Whatever get_config writes, in memory.
 config_store::bytes capture_config(foobar2000_client& p_client) {
@@ -51,6 +51,12 @@ files::found_file read_config_file(const fs::path& p_file) {
 }  // namespace
 
 fs::path config_store::default_folder() {
+#if defined(_WIN32)
+    if (const wchar_t* appdata = _wgetenv(L"APPDATA"); appdata != nullptr && fs::path(appdata).is_absolute()) {
+        return fs::path(appdata) / "sorvale-host";
+    }
+    throw config_error("no configuration folder: APPDATA is not set to a full path (use --config-dir)");
+#else
     if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg != nullptr && fs::path(xdg).is_absolute()) {
         return fs::path(xdg) / "sorvale-host";
     }
@@ -58,6 +64,7 @@ fs::path config_store::default_folder() {
         return fs::path(home) / ".config" / "sorvale-host";
     }
     throw config_error("no configuration folder: neither XDG_CONFIG_HOME nor HOME is set (use --config-dir)");
+#endif
 }
 
 void config_store::check_folder(const fs::path& p_folder) {
@@ -77,7 +84,7 @@ void config_store::check_folder(const fs::path& p_folder) {
 }
 
 fs::path config_store::file_of(const std::string& p_component_file_name) const {
-    return m_folder / (p_component_file_name + ".cfg");
+    return m_folder / files::path_of(p_component_file_name + ".cfg");
 }
 
 config_store::restore_result config_store::restore(foobar2000_client& p_client, const std::string& p_file_name) {

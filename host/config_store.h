@@ -34,7 +34,7 @@ public:
 
     // $XDG_CONFIG_HOME/sorvale-host, else ~/.config/sorvale-host; config_error
     // when the environment names neither. A relative XDG_CONFIG_HOME is
-    // ignored, as the XDG rules say.
+    // ignored, as the XDG rules say. On Windows %APPDATA%\sorvale-host.
     static std::filesystem::path default_folder();
     // config_error when p_folder, or the nearest folder above it that exists,
     // is not a folder: nothing could ever be saved there.

@@ -72,6 +72,8 @@ void sync_folder(const fs::path& p_folder) {
 
 }  // namespace
 
+std::string system_message(unsigned long p_error) { return system_reason(static_cast<int>(p_error)); }
+
 found_file read_regular(const fs::path& p_file, std::size_t p_limit) {
     found_file found;
     const auto not_regular = [&](mode_t p_mode) {

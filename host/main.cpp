@@ -25,15 +25,24 @@ namespace {
 
 namespace fs = std::filesystem;
 
+#if defined(_WIN32)
+#define LIBRARY_SUFFIX ".dll"
+#define DEFAULT_CONFIG_FOLDER "%APPDATA%\\sorvale-host)\n"
+#else
+#define LIBRARY_SUFFIX ".so"
+#define DEFAULT_CONFIG_FOLDER                                                   \
+    "$XDG_CONFIG_HOME/sorvale-host,\n" \
+    "                    else ~/.config/sorvale-host)\n"
+#endif
+
 const char* usage =
-    "usage: sorvale-host [OPTIONS] COMPONENT.so...\n"
+    "usage: sorvale-host [OPTIONS] COMPONENT" LIBRARY_SUFFIX "...\n"
     "Loads each component library, prints its entry in the component list and\n"
     "its services, restores its configuration, fills the playback queue from the\n"
     "built-in track library and shows it, and saves the configuration on exit.\n"
     "A COMPONENT without a folder is a file in the current folder.\n"
     "\n"
-    "  --config-dir DIR  configuration folder (default: $XDG_CONFIG_HOME/sorvale-host,\n"
-    "                    else ~/.config/sorvale-host)\n"
+    "  --config-dir DIR  configuration folder (default: " DEFAULT_CONFIG_FOLDER
     "  --no-config       neither restore nor save any configuration\n"
     "  --queue N         queue the first N tracks of the library (default 8)\n"
     "  --tracks          list the whole track library\n"
@@ -90,7 +99,7 @@ options parse(int argc, char** argv) {
             std::fputs(host::session::help().c_str(), stdout);
             std::exit(0);
         } else if (arg == "--config-dir") {
-            opts.config_folder = value();
+            opts.config_folder = host::files::path_of(value());
             if (opts.config_folder.empty()) usage_error("--config-dir needs a folder");
         } else if (arg == "--no-config") {
             opts.use_config = false;
@@ -114,7 +123,7 @@ options parse(int argc, char** argv) {
 
 void check_components(const std::vector<std::string>& p_paths) {
     for (std::size_t i = 0; i < p_paths.size(); ++i) {
-        const fs::path path = p_paths[i];
+        const fs::path path = host::files::path_of(p_paths[i]);
         if (path.empty()) usage_error("a component path is empty");
         std::error_code error;
         const fs::file_type type = fs::status(path, error).type();
@@ -122,7 +131,8 @@ void check_components(const std::vector<std::string>& p_paths) {
         if (type != fs::file_type::regular) usage_error("cannot load component " + p_paths[i] + ": not a regular file");
         for (std::size_t j = 0; j < i; ++j) {
             // The configuration file is named after the library's file name.
-            if (path.filename() == fs::path(p_paths[j]).filename() || fs::equivalent(path, p_paths[j], error)) {
+            const fs::path other = host::files::path_of(p_paths[j]);
+            if (path.filename() == other.filename() || fs::equivalent(path, other, error)) {
                 usage_error("component " + p_paths[i] + " given twice (also as " + p_paths[j] + ")");
             }
         }
@@ -153,7 +163,7 @@ void check(options& p_opts) {
             host::files::check_standard_input();
             p_opts.script_from_input = true;
         } else {
-            const auto text = host::files::read_stream(p_opts.script_file, largest_script);
+            const auto text = host::files::read_stream(host::files::path_of(p_opts.script_file), largest_script);
             p_opts.script.append(text.begin(), text.end());
         }
     } catch (const host::files::file_error& e) {
@@ -197,15 +207,15 @@ void print_restore(const host::config_store::restore_result& p_result) {
     switch (p_result.kind) {
         case outcome::none_saved:
             std::printf("configuration: none saved yet in %s, the component starts on its defaults\n",
-                        p_result.file.c_str());
+                        host::files::text_of(p_result.file).c_str());
             break;
         case outcome::restored:
-            std::printf("configuration: restored %zu bytes from %s:\n", p_result.data.size(), p_result.file.c_str());
+            std::printf("configuration: restored %zu bytes from %s:\n", p_result.data.size(), host::files::text_of(p_result.file).c_str());
             print_records(p_result.data);
             break;
         case outcome::cut_short:
             std::printf("configuration: restored %zu of %zu bytes from %s, which ends inside a record:\n", p_result.taken,
-                        p_result.data.size(), p_result.file.c_str());
+                        p_result.data.size(), host::files::text_of(p_result.file).c_str());
             print_records(p_result.data);
             break;
         case outcome::rejected:
@@ -302,7 +312,8 @@ int run(const options& p_opts) {
     const std::size_t components = app.components().size();
     const std::size_t saved = app.shutdown();
     if (p_opts.use_config && saved > 0) {
-        std::printf("configuration saved for %zu of %zu components in %s\n", saved, components, p_opts.config_folder.c_str());
+        std::printf("configuration saved for %zu of %zu components in %s\n", saved, components,
+                    host::files::text_of(p_opts.config_folder).c_str());
     }
     if (failed > 0) std::fprintf(stderr, "sorvale-host: %u session commands failed\n", failed);
     return loaded && (saved == components || !p_opts.use_config) && failed == 0 ? 0 : 1;
@@ -310,7 +321,9 @@ int run(const options& p_opts) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+// The program's start with UTF-8 arguments; on Windows main_windows.cpp
+// calls it from wmain.
+int host_main(int argc, char** argv) {
     try {
         options opts = parse(argc, argv);
         check(opts);
@@ -322,3 +335,7 @@ int main(int argc, char** argv) {
     }
     return 1;
 }
+
+#if !defined(_WIN32)
+int main(int argc, char** argv) { return host_main(argc, argv); }
+#endif

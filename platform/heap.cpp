@@ -49,9 +49,15 @@ void heap_free(void* block) {
 
 bool heap_expand(void* block, std::size_t size) {
     if (block == nullptr) return false;
+#if defined(_WIN32)
+    // The C runtime's own resize in place: null when the block cannot have
+    // that size where it lies, and then it is left as it was.
+    return size != 0 && _expand(block, size) != nullptr;
+#else
     std::size_t usable = malloc_usable_size(block);
     if (size > usable) return false;
     return true;
+#endif
 }
 
 void heap_fail_at(std::uint64_t n, bool and_after) {

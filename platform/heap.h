@@ -22,11 +22,14 @@ void* heap_alloc(std::size_t size);
 void* heap_realloc(void* block, std::size_t size);
 void heap_free(void* block);  // null: nothing
 
-// Resize without moving. The C library has no such call, so this answers true
-// exactly when the block can already hold `size` bytes where it lies
-// (malloc_usable_size; a shrink always can), and false for a null block. It
-// leaves the block untouched either way; callers take their copying path on
-// false. It never allocates, so fault injection never touches it.
+// Resize without moving; false for a null block. On Windows the C runtime's
+// _expand does it: true when the block now holds `size` bytes where it lies (a
+// shrink gives the rest back to the heap; size 0 answers false). The GNU C library has no
+// such call, so there this answers true exactly when the block can already
+// hold `size` bytes where it lies (malloc_usable_size; a shrink always can)
+// and leaves the block untouched. A false leaves the block as it was; callers
+// take their copying path. It never counts as an allocation, so fault
+// injection never touches it.
 bool heap_expand(void* block, std::size_t size);
 
 // Test hooks. Every call that may take memory counts as one "allocation":

@@ -18,7 +18,6 @@ old_client g_old_client;
 
 }  // namespace
 
-extern "C" __attribute__((visibility("default"))) foobar2000_client* foobar2000_get_interface(foobar2000_api*,
-                                                                                              HINSTANCE) {
+extern "C" PLATFORM_LIBRARY_EXPORT foobar2000_client* foobar2000_get_interface(foobar2000_api*, HINSTANCE) {
     return &g_old_client;
 }
