@@ -87,9 +87,10 @@ private:
 };
 
 // Positions of an array, compared by the wrapped comparer and swapped by value.
-// Reads the array's block on every call; lives for one sort.
+// Reads the array's block on every call; lives for one sort. Final, so that
+// pfc::sort_t calls it directly.
 template <typename t_array, typename t_compare>
-class sort_callback_impl_simple_wrap_t : public pfc::sort_callback {
+class sort_callback_impl_simple_wrap_t final : public pfc::sort_callback {
 public:
     sort_callback_impl_simple_wrap_t(t_array& p_array, t_compare p_compare) noexcept
         : m_array(&p_array), m_compare(p_compare) {}
@@ -179,14 +180,16 @@ public:
         reorder(shifted, p_order, p_count);
     }
 
+    // Only the caller's comparer is called through its table; moving the
+    // elements and breaking ties are inlined into the sort.
     void sort(sort_callback& p_callback) override {
         sorter wrap(m_array, sort_callback_wrapper<T>(p_callback));
-        pfc::sort(wrap, get_count());
+        pfc::sort_t(wrap, get_count());
     }
 
     void sort_stable(sort_callback& p_callback) override {
         sorter wrap(m_array, sort_callback_wrapper<T>(p_callback));
-        pfc::sort_stable(wrap, get_count());
+        pfc::sort_stable_t(wrap, get_count());
     }
 
     void replace_item(t_size idx, const T& item) override {

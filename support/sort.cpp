@@ -5,24 +5,6 @@
 namespace pfc {
 namespace {
 
-// Ranges of 8 or fewer: move the largest to the end, shrink, repeat. Among
-// equal largest elements the first one found goes to the end.
-void selection_sort(sort_callback& p_callback, t_size p_lo, t_size p_hi) {
-    while (p_hi > p_lo) {
-        t_size max = p_lo;
-        for (t_size p = p_lo + 1; p <= p_hi; ++p) {
-            if (p_callback.compare(p, max) > 0) max = p;
-        }
-        p_callback.swap(max, p_hi);
-        --p_hi;
-    }
-}
-
-struct pending_range {
-    t_size m_lo;
-    t_size m_hi;
-};
-
 // One bit per position: the first 8,192 in the frame, the rest on the heap.
 class mark_table {
 public:
@@ -51,74 +33,8 @@ private:
 
 }  // namespace
 
-void sort(sort_callback& p_callback, t_size p_num) {
-    if (p_num < 2) return;
-    // The larger part is pushed and the smaller one sorted first, so each
-    // pending range is at most half its parent: 30 entries cover 2^32 positions.
-    pending_range stack[30];
-    t_size depth = 0;
-    t_size lo = 0;
-    t_size hi = p_num - 1;
-    for (;;) {
-        const t_size size = hi - lo + 1;
-        if (size <= 8) {
-            selection_sort(p_callback, lo, hi);
-        } else {
-            t_size mid = lo + size / 2;
-            if (p_callback.compare(lo, mid) > 0) p_callback.swap(lo, mid);
-            if (p_callback.compare(lo, hi) > 0) p_callback.swap(lo, hi);
-            if (p_callback.compare(mid, hi) > 0) p_callback.swap(mid, hi);
-
-            t_size low = lo;
-            t_size high = hi;
-            for (;;) {
-                if (mid > low) {
-                    do ++low;
-                    while (low < mid && p_callback.compare(low, mid) <= 0);
-                }
-                if (mid <= low) {
-                    do ++low;
-                    while (low <= hi && p_callback.compare(low, mid) <= 0);
-                }
-                do --high;
-                while (high > mid && p_callback.compare(high, mid) > 0);
-                if (high < low) break;
-                p_callback.swap(low, high);
-                // The pivot travels with the swap.
-                if (mid == high) mid = low;
-            }
-
-            // Elements equal to the pivot are already home; keep them out of the left part.
-            ++high;
-            if (mid < high) {
-                do --high;
-                while (high > mid && p_callback.compare(high, mid) == 0);
-            }
-            if (mid >= high) {
-                do --high;
-                while (high > lo && p_callback.compare(high, mid) == 0);
-            }
-
-            if (high - lo >= hi - low) {
-                if (lo < high) stack[depth++] = {lo, high};
-                if (low < hi) {
-                    lo = low;
-                    continue;
-                }
-            } else {
-                if (low < hi) stack[depth++] = {low, hi};
-                if (lo < high) {
-                    hi = high;
-                    continue;
-                }
-            }
-        }
-        if (depth == 0) return;
-        --depth;
-        lo = stack[depth].m_lo;
-        hi = stack[depth].m_hi;
-    }
-}
+// Every call goes through the table: the sort cannot know the callback.
+void sort(sort_callback& p_callback, t_size p_num) { sort_internal::quicksort(p_callback, p_num); }
 
 void reorder(reorder_callback& p_callback, const t_size* p_order, t_size p_count) {
     mark_table marks(p_count);

@@ -2,7 +2,8 @@
 
 // Kept apart from pfc::sort: seeing the stabilizer's overrides, the compiler
 // would guess at every compare and swap of every sort whether it is this
-// class, and pay for the guess on each call.
+// class, and pay for the guess on each call. This file sorts with its own copy
+// of the algorithm, which calls the stabilizer directly.
 namespace pfc {
 
 sort_callback_stabilizer::sort_callback_stabilizer(sort_callback& p_chain, t_size p_count) : m_chain(p_chain) {
@@ -26,7 +27,7 @@ void sort_callback_stabilizer::swap(t_size p_index1, t_size p_index2) {
 
 void sort_stable(sort_callback& p_callback, t_size p_num) {
     sort_callback_stabilizer stabilizer(p_callback, p_num);
-    sort(stabilizer, p_num);
+    sort_t(stabilizer, p_num);
 }
 
 }  // namespace pfc

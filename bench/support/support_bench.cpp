@@ -1,11 +1,21 @@
-// pfc::sort through its callback against the C library's qsort on the same
-// keys, and the copy traffic of a list filled one entry at a time.
+// pfc::sort and pfc::sort_stable against their standard counterparts on the
+// same keys with the same comparison, and the copy traffic of a list filled
+// one entry at a time.
+//
+// The sorts run five times each; after the usual table the program prints
+// each pairing as the ratio of the fastest runs' CPU times (the machine is
+// shared, so the minimum is the figure least disturbed by others), with the
+// goal beside it. --benchmark_repetitions=N changes the count.
 
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
+#include <limits>
+#include <map>
 #include <random>
+#include <string>
 #include <vector>
 
 #include "support/list.h"
@@ -25,9 +35,10 @@ const std::vector<t_uint32>& random_keys() {
     return keys;
 }
 
-// Both sides order the keys with the same expression.
+// The one comparison every sort here uses.
 inline int order_of(t_uint32 x, t_uint32 y) { return (x > y) - (x < y); }
 
+// Known to pfc::sort_t; pfc::sort still reaches it through its table.
 class key_sort final : public pfc::sort_callback {
 public:
     explicit key_sort(std::vector<t_uint32>& p_keys) : m_keys(p_keys.data()) {}
@@ -38,9 +49,13 @@ private:
     t_uint32* m_keys;
 };
 
+// The comparison as the standard sorts take a function: called through a
+// pointer that the compiler cannot follow, as qsort calls its own.
 int compare_keys(const void* a, const void* b) {
     return order_of(*static_cast<const t_uint32*>(a), *static_cast<const t_uint32*>(b));
 }
+bool key_less(t_uint32 a, t_uint32 b) { return order_of(a, b) < 0; }
+bool (*volatile key_less_through_pointer)(t_uint32, t_uint32) = key_less;
 
 // Sorts a fresh copy of the same keys each round; only the sort is timed.
 template <typename t_sort>
@@ -57,16 +72,49 @@ void sort_keys(benchmark::State& state, t_sort p_sort) {
     state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * static_cast<std::int64_t>(key_count)));
 }
 
-void BM_pfc_sort(benchmark::State& state) {
+t_size count_of(const std::vector<t_uint32>& p_keys) { return static_cast<t_size>(p_keys.size()); }
+
+void BM_sort_through_table(benchmark::State& state) {
     sort_keys(state, [](std::vector<t_uint32>& keys) {
         key_sort callback(keys);
-        pfc::sort(callback, static_cast<t_size>(keys.size()));
+        pfc::sort(callback, count_of(keys));
+    });
+}
+
+void BM_sort_known(benchmark::State& state) {
+    sort_keys(state, [](std::vector<t_uint32>& keys) {
+        key_sort callback(keys);
+        pfc::sort_t(callback, count_of(keys));
     });
 }
 
 void BM_qsort(benchmark::State& state) {
     sort_keys(state, [](std::vector<t_uint32>& keys) {
         std::qsort(keys.data(), keys.size(), sizeof(t_uint32), compare_keys);
+    });
+}
+
+void BM_sort_stable_through_table(benchmark::State& state) {
+    sort_keys(state, [](std::vector<t_uint32>& keys) {
+        key_sort callback(keys);
+        pfc::sort_stable(callback, count_of(keys));
+    });
+}
+
+void BM_sort_stable_known(benchmark::State& state) {
+    sort_keys(state, [](std::vector<t_uint32>& keys) {
+        key_sort callback(keys);
+        pfc::sort_stable_t(callback, count_of(keys));
+    });
+}
+
+void BM_std_stable_sort_function(benchmark::State& state) {
+    sort_keys(state, [](std::vector<t_uint32>& keys) { std::stable_sort(keys.begin(), keys.end(), key_less_through_pointer); });
+}
+
+void BM_std_stable_sort_inlined(benchmark::State& state) {
+    sort_keys(state, [](std::vector<t_uint32>& keys) {
+        std::stable_sort(keys.begin(), keys.end(), [](t_uint32 a, t_uint32 b) { return order_of(a, b) < 0; });
     });
 }
 
@@ -102,10 +150,72 @@ void BM_list_append_one_at_a_time(benchmark::State& state) {
     state.counters["copies_per_entry"] = static_cast<double>(copies) / key_count;
 }
 
+double smallest(const std::vector<double>& p_values) { return *std::min_element(p_values.begin(), p_values.end()); }
+
+// The usual table, and the fastest run of each benchmark kept for the ratios.
+class ratio_reporter : public benchmark::ConsoleReporter {
+public:
+    ratio_reporter() : ConsoleReporter(OO_Tabular) {}
+
+    void ReportRuns(const std::vector<Run>& p_runs) override {
+        ConsoleReporter::ReportRuns(p_runs);
+        for (const Run& run : p_runs) {
+            if (run.error_occurred) continue;
+            if (run.run_type == Run::RT_Aggregate && run.aggregate_name != "min") continue;
+            const std::string name = run.run_name.function_name;
+            const auto [at, fresh] = m_fastest.try_emplace(name, std::numeric_limits<double>::infinity());
+            at->second = std::min(at->second, run.GetAdjustedCPUTime());
+        }
+    }
+
+    void print_ratios() const {
+        struct pairing {
+            const char *ours, *theirs, *goal;
+            double limit;
+        };
+        const pairing pairings[] = {
+            {"BM_sort_known", "BM_qsort", "<= 1.0", 1.0},
+            {"BM_sort_through_table", "BM_qsort", "(none)", 0},
+            {"BM_sort_stable_known", "BM_std_stable_sort_function", "<= 1.0", 1.0},
+            {"BM_sort_stable_known", "BM_std_stable_sort_inlined", "<= 1.2", 1.2},
+            {"BM_sort_stable_through_table", "BM_std_stable_sort_function", "(none)", 0},
+        };
+        std::printf("\nFastest run's CPU time, ours / theirs:\n");
+        for (const pairing& p : pairings) {
+            const auto ours = m_fastest.find(p.ours), theirs = m_fastest.find(p.theirs);
+            if (ours == m_fastest.end() || theirs == m_fastest.end()) continue;
+            const double ratio = ours->second / theirs->second;
+            const char* verdict = p.limit == 0 ? "" : (ratio <= p.limit ? "  met" : "  NOT MET");
+            std::printf("  %-30s / %-28s %6.1f / %6.1f ms = %.3fx  goal %s%s\n", p.ours, p.theirs, ours->second,
+                        theirs->second, ratio, p.goal, verdict);
+        }
+    }
+
+private:
+    std::map<std::string, double> m_fastest;
+};
+
+void sorting(benchmark::internal::Benchmark* p_benchmark) {
+    p_benchmark->Unit(benchmark::kMillisecond)->Repetitions(5)->ComputeStatistics("min", smallest)->DisplayAggregatesOnly();
+}
+
 }  // namespace
 
-BENCHMARK(BM_pfc_sort)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_qsort)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_sort_through_table)->Apply(sorting);
+BENCHMARK(BM_sort_known)->Apply(sorting);
+BENCHMARK(BM_qsort)->Apply(sorting);
+BENCHMARK(BM_sort_stable_through_table)->Apply(sorting);
+BENCHMARK(BM_sort_stable_known)->Apply(sorting);
+BENCHMARK(BM_std_stable_sort_function)->Apply(sorting);
+BENCHMARK(BM_std_stable_sort_inlined)->Apply(sorting);
 BENCHMARK(BM_list_append_one_at_a_time)->Unit(benchmark::kMillisecond);
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    ratio_reporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    reporter.print_ratios();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,5 +1,6 @@
 #include "support/sort.h"
 #include "support/bit_array.h"
+#include "support/list.h"
 
 #include <gtest/gtest.h>
 
@@ -26,9 +27,10 @@ struct tagged { int key, origin; bool operator==(const tagged&) const = default;
 int key_of(int p_key) { return p_key; }
 int key_of(const tagged& p_item) { return p_item.key; }
 
-// Sorts a vector through the callback, counting and recording calls, refusing positions outside it.
+// Sorts a vector through the callback, counting and recording calls, refusing
+// positions outside it. Final, so the known-type sorts take it too.
 template <typename T>
-struct sorter : pfc::sort_callback {
+struct sorter final : pfc::sort_callback {
     explicit sorter(std::vector<T>& p_items) : items(p_items) {}
     t_int32 compare(t_size a, t_size b) override {
         const int x = key_of(items.at(a)), y = key_of(items.at(b));
@@ -126,23 +128,105 @@ TEST(Sort, NinePositionsOrderTheThreeSamplesFirst) {
 }
 
 TEST(SortStable, AllocationFailureMovesNothing) {
-    const std::int64_t blocks = platform::heap_live_blocks();
-    std::vector<int> keys = {3, 2, 1};
-    sorter<int> cb(keys);
-    {
-        const allocation_failure out_of_memory(1);
-        expect_bad_alloc([&] { pfc::sort_stable(cb, 3); });
+    using stable_sort_t = void (*)(sorter<int>&, t_size);
+    const stable_sort_t through_table = [](sorter<int>& cb, t_size n) { pfc::sort_stable(cb, n); };
+    for (const stable_sort_t sort_stable : {through_table, &pfc::sort_stable_t<sorter<int>>}) {
+        const std::int64_t blocks = platform::heap_live_blocks();
+        std::vector<int> keys = {3, 2, 1};
+        sorter<int> cb(keys);
+        {
+            const allocation_failure out_of_memory(1);
+            expect_bad_alloc([&] { sort_stable(cb, 3); });
+        }
+        EXPECT_EQ(keys, (std::vector<int>{3, 2, 1}));
+        // 2^30 positions of 4 bytes do not fit in 32 bits: refused before asking the heap.
+        expect_bad_alloc([&] { sort_stable(cb, 0x40000000u); });
+        EXPECT_EQ(platform::heap_allocations(), 0u);
+        EXPECT_EQ(cb.compares + cb.swaps, 0);
+        // A throwing comparer still releases the position array.
+        std::vector<int> many(100, 1);
+        sorter<int> bad(many);
+        EXPECT_THROW(sort_stable(bad, 101), std::out_of_range);
+        EXPECT_EQ(platform::heap_live_blocks(), blocks);
     }
-    EXPECT_EQ(keys, (std::vector<int>{3, 2, 1}));
-    // 2^30 positions of 4 bytes do not fit in 32 bits: refused before asking the heap.
-    expect_bad_alloc([&] { pfc::sort_stable(cb, 0x40000000u); });
-    EXPECT_EQ(platform::heap_allocations(), 0u);
-    EXPECT_EQ(cb.compares + cb.swaps, 0);
-    // A throwing comparer still releases the position array.
-    std::vector<int> many(100, 1);
-    sorter<int> bad(many);
-    EXPECT_THROW(pfc::sort_stable(bad, 101), std::out_of_range);
-    EXPECT_EQ(platform::heap_live_blocks(), blocks);
+}
+
+// Sorts tagged keys and logs every call: compares as 'c', swaps as 's', with
+// their positions; and, for a comparer that sees only elements, the origins
+// of each compared pair.
+struct logged final : pfc::sort_callback {
+    explicit logged(std::vector<tagged> p_items) : items(std::move(p_items)) {}
+    t_int32 compare(t_size a, t_size b) override {
+        calls.emplace_back('c', a, b), compared.emplace_back(items.at(a).origin, items.at(b).origin);
+        return (items[a].key > items[b].key) - (items[a].key < items[b].key);
+    }
+    void swap(t_size a, t_size b) override { calls.emplace_back('s', a, b), std::swap(items.at(a), items.at(b)); }
+    std::vector<tagged> items;
+    std::vector<std::tuple<char, t_size, t_size>> calls;
+    std::vector<std::pair<int, int>> compared;
+};
+
+// The items a list is filled from.
+struct tagged_source : pfc::list_base_const_t<tagged> {
+    explicit tagged_source(const std::vector<tagged>& p_items) : items(p_items) {}
+    t_size get_count() const override { return static_cast<t_size>(items.size()); }
+    void get_item_ex(tagged& p_out, t_size n) const override { p_out = items.at(n); }
+    const std::vector<tagged>& items;
+};
+
+// The list's element comparer, logging as the one above.
+struct logged_items : pfc::list_base_t<tagged>::sort_callback {
+    t_int32 compare(const tagged& x, const tagged& y) override {
+        return compared.emplace_back(x.origin, y.origin), (x.key > y.key) - (x.key < y.key);
+    }
+    std::vector<std::pair<int, int>> compared;
+};
+
+// The known-type sorts must be the same algorithm as the ones through the
+// table, down to each call: so must the list's, which use them.
+TEST(Sort, KnownTypeMakesTheCallsOfTheTable) {
+    std::vector<std::vector<int>> inputs;
+    // Every sequence of up to 9 keys from {0, 1, 2}: the small sorts, the
+    // first partition, and every way for keys to tie with the pivot.
+    for (std::size_t n = 0, sequences = 1; n <= 9; ++n, sequences *= 3) {
+        for (std::size_t code = 0; code < sequences; ++code) {
+            std::vector<int> keys(n);
+            for (std::size_t i = 0, rest = code; i < n; ++i, rest /= 3) keys[i] = static_cast<int>(rest % 3);
+            inputs.push_back(keys);
+        }
+    }
+    std::mt19937 rng(5);
+    for (const auto& [name, element] : patterns) {
+        for (std::size_t n : {100u, 4097u}) {
+            std::vector<int> keys(n);
+            for (std::size_t i = 0; i < n; ++i) keys[i] = element(i, n, rng) % 1000;
+            inputs.push_back(keys);
+        }
+    }
+    for (const std::vector<int>& keys : inputs) {
+        std::vector<tagged> items(keys.size());
+        for (std::size_t i = 0; i < keys.size(); ++i) items[i] = {keys[i], static_cast<int>(i)};
+        const auto n = static_cast<t_size>(items.size());
+        for (const bool stable : {false, true}) {
+            const auto input = [&] {
+                return ::testing::Message() << (stable ? "stable, " : "") << "n = " << n << ", keys "
+                                            << (n <= 9 ? ::testing::PrintToString(keys) : "of a pattern");
+            };
+            logged table(items), known(items);
+            pfc::sort_callback& open = table;
+            stable ? pfc::sort_stable(open, n) : pfc::sort(open, n);
+            stable ? pfc::sort_stable_t(known, n) : pfc::sort_t(known, n);
+            ASSERT_EQ(known.calls, table.calls) << input();
+            ASSERT_EQ(known.items, table.items) << input();
+
+            pfc::list_t<tagged> list;
+            list.insert_items(tagged_source(items), 0);
+            logged_items by_key;
+            stable ? list.sort_stable(by_key) : list.sort(by_key);
+            ASSERT_EQ(by_key.compared, table.compared) << input();
+            for (t_size i = 0; i < n; ++i) ASSERT_EQ(list[i], table.items[i]) << input() << ", at " << i;
+        }
+    }
 }
 
 TEST(Reorder, SmallPermutations) {
