@@ -20,6 +20,9 @@
 #include "host/config_records.h"
 #include "host/files.h"
 #include "host/session.h"
+#ifdef SORVALE_AUDIO_LIBRARY
+#include "host/audio_library.h"
+#endif
 
 namespace {
 
@@ -39,13 +42,15 @@ const char* usage =
     "usage: sorvale-host [OPTIONS] COMPONENT" LIBRARY_SUFFIX "...\n"
     "Loads each component library, prints its entry in the component list and\n"
     "its services, restores its configuration, fills the playback queue from the\n"
-    "built-in track library and shows it, and saves the configuration on exit.\n"
+    "track library and shows it, and saves the configuration on exit.\n"
     "A COMPONENT without a folder is a file in the current folder.\n"
     "\n"
     "  --config-dir DIR  configuration folder (default: " DEFAULT_CONFIG_FOLDER
     "  --no-config       neither restore nor save any configuration\n"
     "  --queue N         queue the first N tracks of the library (default 8)\n"
     "  --tracks          list the whole track library\n"
+    "  --library DIR     the track library read from the audio files below DIR\n"
+    "                    (default: two dozen invented tracks)\n"
     "  --run SCRIPT      then run session commands, separated by ';'\n"
     "  --script FILE     then run session commands from FILE, one a line ('-': standard input,\n"
     "                    a line at a time)\n"
@@ -63,6 +68,7 @@ struct options {
     bool use_config = true;
     unsigned long long queue = 8;
     bool list_tracks = false;
+    fs::path library;         // empty: the built-in tracks
     std::string script;       // --run, then the --script file's text
     std::string script_file;  // --script
     bool script_from_input = false;
@@ -111,6 +117,9 @@ options parse(int argc, char** argv) {
             opts.script_file = value();
         } else if (arg == "--tracks") {
             opts.list_tracks = true;
+        } else if (arg == "--library") {
+            opts.library = value();
+            if (opts.library.empty()) usage_error("--library needs a folder");
         } else if (arg.size() > 1 && arg[0] == '-') {
             usage_error("unknown option " + arg);
         } else {
@@ -139,6 +148,22 @@ void check_components(const std::vector<std::string>& p_paths) {
     }
 }
 
+void check_library(const fs::path& p_folder) {
+#ifdef SORVALE_AUDIO_LIBRARY
+    std::error_code error;
+    const fs::file_type type = fs::status(p_folder, error).type();
+    if (type == fs::file_type::none || type == fs::file_type::not_found) {
+        usage_error("cannot read library " + in_quotes(p_folder.string()) + ": " + error.message());
+    }
+    if (type != fs::file_type::directory) usage_error("library " + in_quotes(p_folder.string()) + " is not a folder");
+    const fs::directory_iterator first(p_folder, error);
+    if (error) usage_error("cannot read library " + in_quotes(p_folder.string()) + ": " + error.message());
+#else
+    (void)p_folder;
+    usage_error("--library is not available in this build (it reads audio files with TagLib)");
+#endif
+}
+
 // Everything that can be known about the options before anything is loaded.
 void check(options& p_opts) {
     check_components(p_opts.components);
@@ -157,6 +182,7 @@ void check(options& p_opts) {
             usage_error(e.what());
         }
     }
+    if (!p_opts.library.empty()) check_library(p_opts.library);
     if (p_opts.script_file.empty()) return;
     try {
         if (p_opts.script_file == "-") {
@@ -248,10 +274,7 @@ bool load_components(host::application& p_app, const options& p_opts) {
 
 void fill_queue(host::application& p_app, const options& p_opts) {
     host::track_library& tracks = p_app.tracks();
-    if (p_opts.list_tracks) {
-        std::printf("track library (%u tracks):\n", tracks.size());
-        for (t_size i = 0; i < tracks.size(); ++i) std::printf("  %2u. %s\n", i + 1, host::describe(tracks.at(i)).c_str());
-    }
+    if (p_opts.list_tracks) std::fputs(host::listing(tracks).c_str(), stdout);
     std::vector<t_playback_queue_item> picked;
     for (t_size i = 0; i < tracks.size() && i < p_opts.queue; ++i) picked.push_back(tracks.queue_item(i));
     p_app.queue().add(picked);
@@ -262,6 +285,20 @@ void fill_queue(host::application& p_app, const options& p_opts) {
         std::printf("  %2u. %s\n", i + 1, host::describe(*entry).c_str());
     }
 }
+
+#ifdef SORVALE_AUDIO_LIBRARY
+// The library read from the user's folder takes the built-in tracks' place. A
+// terminal sees how far the reading has got; the summary line goes everywhere.
+void read_library(host::application& p_app, const fs::path& p_folder) {
+    host::audio_folder read;
+    {
+        host::progress_line progress(stderr);
+        read = host::read_audio_folder(p_folder, progress);
+    }
+    std::fprintf(stderr, "sorvale-host: %s\n", host::summary(p_folder, read).c_str());
+    p_app.tracks().replace_with(std::move(*read.tracks));
+}
+#endif
 
 // Runs the commands of standard input as they come, a line at a time, so a
 // person at a terminal sees each answer before typing the next.
@@ -297,6 +334,9 @@ int run(const options& p_opts) {
     bool loaded = false;
     unsigned failed = 0;
     try {
+#ifdef SORVALE_AUDIO_LIBRARY
+        if (!p_opts.library.empty()) read_library(app, p_opts.library);
+#endif
         loaded = load_components(app, p_opts);
         if (loaded) fill_queue(app, p_opts);
         if (loaded && (!p_opts.script.empty() || p_opts.script_from_input)) {

@@ -148,6 +148,8 @@ void queue_command(context& p_context, arguments) {
     }
 }
 
+void tracks_command(context& p_context, arguments) { std::fputs(listing(p_context.app.tracks()).c_str(), p_context.out); }
+
 void show_command(context& p_context, arguments) {
     const auto open = automation::OpenForms();
     if (open.empty()) std::fputs("(no window open)\n", p_context.out);
@@ -252,6 +254,7 @@ const command commands[] = {
     {"open", "GROUP/LABEL", "run a menu command, e.g. open View/Sorvale", 1, 1, open_command},
     {"show", "", "print every open window", 0, 0, show_command},
     {"queue", "", "print the playback queue", 0, 0, queue_command},
+    {"tracks", "", "print the track library (enqueue takes its numbers)", 0, 0, tracks_command},
     {"enqueue", "N...", "add library tracks (numbers from 1) to the queue", 1, any_count, enqueue_command},
     {"play", "", "the head of the queue starts playing", 0, 0, play_command},
     {"line", "N [shift|ctrl]", "click line N (from 1) of the window's list", 1, 2, line_command},

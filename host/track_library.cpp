@@ -1,5 +1,8 @@
 #include "host/track_library.h"
 
+#include <cassert>
+#include <cstdio>
+
 namespace host {
 
 namespace {
@@ -70,6 +73,12 @@ track& track_library::add(std::unique_ptr<track> p_track) {
     return *m_tracks.back();
 }
 
+void track_library::replace_with(track_library&& p_other) {
+    assert(live_references() == 0 && "a track still referenced would be freed under its holder");
+    m_tracks = std::move(p_other.m_tracks);
+    p_other.m_tracks.clear();
+}
+
 t_playback_queue_item track_library::queue_item(t_size p_index) const {
     t_playback_queue_item item;
     item.m_handle = &at(p_index);
@@ -97,7 +106,7 @@ unsigned track_library::misuses() const {
 }
 
 std::string describe(const track& p_track) {
-    if (!p_track.readable()) return p_track.path() + " (information unavailable)";
+    if (!p_track.readable()) return visible(p_track.path()) + " (information unavailable)";
     const track_info& info = p_track.info();
     std::string line;
     const t_size artist = info.meta_find_field("artist", pfc::infinite_size);
@@ -107,7 +116,33 @@ std::string describe(const track& p_track) {
     }
     if (line.empty()) line = "?";
     const char* title = info.meta_get_ex("title", pfc::infinite_size, 0);
-    return line + " - " + (title != nullptr ? title : "?");
+    return visible(line + " - " + (title != nullptr ? title : "?"));
+}
+
+std::string visible(std::string_view p_text) {
+    std::string out;
+    out.reserve(p_text.size());
+    for (const char c : p_text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 && c != '\t') {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\x%02X", static_cast<unsigned>(byte));
+            out += escaped;
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+std::string listing(const track_library& p_library) {
+    std::string text = "track library (" + std::to_string(p_library.size()) + " tracks):\n";
+    char number[16];
+    for (t_size i = 0; i < p_library.size(); ++i) {
+        std::snprintf(number, sizeof number, "  %2u. ", i + 1);
+        text += number + describe(p_library.at(i)) + "\n";
+    }
+    return text;
 }
 
 }  // namespace host

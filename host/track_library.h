@@ -1,6 +1,8 @@
 #pragma once
 
 #include <memory>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include "host/track.h"
@@ -23,6 +25,9 @@ public:
     static std::unique_ptr<track_library> builtin();
 
     track& add(std::unique_ptr<track> p_track);
+    // Its tracks replaced by p_other's. No reference to its own may be held
+    // then (none is before the queue is first filled).
+    void replace_with(track_library&& p_other);
 
     t_size size() const { return static_cast<t_size>(m_tracks.size()); }
     track& at(t_size p_index) const { return *m_tracks.at(p_index); }
@@ -40,7 +45,15 @@ private:
 };
 
 // "ARTIST - TITLE" as the host shows a track: several artists joined by
-// ", ", a missing text as "?", an unreadable track as its path.
+// ", ", a missing text as "?", an unreadable track as its path. The texts come
+// from the user's files, so control bytes are written as \xNN: a line stays
+// one line and nothing reaches the terminal as a command.
 std::string describe(const track& p_track);
+
+// The text with every control byte but the tab written as \xNN.
+std::string visible(std::string_view p_text);
+
+// "track library (N tracks):" and one numbered line per track.
+std::string listing(const track_library& p_library);
 
 }  // namespace host

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "host/track_library.h"
 
@@ -97,4 +98,25 @@ TEST(TrackLibrary, BuiltInSetHasTheCasesAComponentMustHandle) {
     }
     EXPECT_EQ(library->live_references(), 0);
     EXPECT_EQ(library->locks_held(), 0);
+}
+
+// A track's texts come from the user's files: whatever bytes they hold, the
+// host shows a track as one line with nothing the terminal would act on.
+TEST(Describe, JoinsArtistsAndShowsControlBytesAsEscapes) {
+    struct described {
+        std::vector<std::string> artists;
+        const char* title;  // null: no TITLE field
+        const char* shown;
+    };
+    const described cases[] = {
+        {{"Tove Rask", "Ennio Pallast"}, "Thin Ice", "Tove Rask, Ennio Pallast - Thin Ice"},
+        {{}, nullptr, "? - ?"},
+        {{"Two\nLines"}, "Bell\a\x1b[2J\tTab\r", "Two\\x0ALines - Bell\\x07\\x1B[2J\tTab\\x0D"},
+    };
+    for (const described& c : cases) {
+        host::track_info info;
+        for (const std::string& artist : c.artists) info.add_value("ARTIST", artist);
+        if (c.title != nullptr) info.add_value("TITLE", c.title);
+        EXPECT_EQ(host::describe(host::track("/x.flac", info)), c.shown);
+    }
 }
