@@ -6,14 +6,18 @@
 // lists; the input it receives it hands back through the functions in
 // `forms::input`, which are also what the automation surface calls. The text
 // backend (text_backend.h) is the model: it draws the display list it is given,
-// and knows no control type.
+// and knows no control type. A backend for a real window system (win32_backend.h)
+// also frames windows as that system does, reads their pixels back and runs
+// the event loop; the defaults below are the headless answers.
 #pragma once
 
+#include <optional>
 #include <vector>
 
 #include "forms/display_list.h"
 #include "forms/drawing.h"
 #include "forms/events.h"
+#include "forms/picture.h"
 #include "forms/text.h"
 
 namespace forms {
@@ -40,6 +44,26 @@ public:
     virtual void ActivateWindow(Form& form) = 0;
     // Draw the client area of `form`; the list is only borrowed for the call.
     virtual void Present(Form& form, const DisplayList& list) = 0;
+
+    // The frame the window system puts around the client area of `form` for
+    // its border style and boxes (left, caption and top, right, bottom), asked
+    // at any time, before the first Show too; nothing keeps the toolkit's own
+    // figures (Form::ClientInsets). It must not change while the form lives.
+    virtual std::optional<Padding> WindowFrame(const Form&) { return std::nullopt; }
+    // The pixels of the client area of `form` as its window shows them, or
+    // nothing where they cannot be read back (no native window).
+    virtual std::optional<Picture> Capture(Form&) { return std::nullopt; }
+
+    // The event loop, for a window system that has one; the host calls these.
+    // Handles every event queued for this thread's windows without waiting,
+    // input going to forms::input; answers whether there was any. An error
+    // thrown by a handler passes to the caller (the rest wait for the next call).
+    virtual bool ProcessEvents() { return false; }
+    // Blocks until the window system has an event for this thread or Wake is
+    // called (headless: returns at once).
+    virtual void WaitForEvents() {}
+    // From any thread: makes a WaitForEvents on the UI thread return.
+    virtual void Wake() {}
 };
 
 // Input from the window system. Each call is one dispatch: forms closed by a

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 #include <stdexcept>
 
 #include "forms/application.h"
@@ -78,6 +79,9 @@ void Form::Forget(const Control* control) {
 }
 
 forms::Padding Form::ClientInsets() const {
+    // A real window system's own frame, which the outer size must match.
+    if (Backend* b = Application::GetBackend())
+        if (const std::optional<forms::Padding> frame = b->WindowFrame(*this)) return *frame;
     const Frame f = FrameOf(borderStyle_);
     return {f.border, f.border + f.caption, f.border, f.border};
 }

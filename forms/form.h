@@ -104,7 +104,8 @@ public:
     std::vector<Control*> TabOrder() const;
     // Whether the native window exists (the form has been shown and not disposed).
     bool IsHandleCreated() const { return created_; }
-    // The frame around the client area for the current border style.
+    // The frame around the client area for the current border style: the
+    // backend's (Backend::WindowFrame), else the fixed figures of form.cpp.
     forms::Padding ClientInsets() const override;
     // Paints the client area into `list` (cleared first).
     void PaintForm(DisplayList& list) const;

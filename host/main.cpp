@@ -19,6 +19,7 @@
 #include "host/component_list.h"
 #include "host/config_records.h"
 #include "host/files.h"
+#include "host/desktop.h"
 #include "host/session.h"
 #ifdef SORVALE_AUDIO_LIBRARY
 #include "host/audio_library.h"
@@ -49,6 +50,8 @@ const char* usage =
     "  --no-config       neither restore nor save any configuration\n"
     "  --queue N         queue the first N tracks of the library (default 8)\n"
     "  --tracks          list the whole track library\n"
+    "  --headless        draw no window on the desktop, even where there is one (Linux\n"
+    "                    always runs so for now)\n"
     "  --library DIR     the track library read from the audio files below DIR\n"
     "                    (default: two dozen invented tracks)\n"
     "  --run SCRIPT      then run session commands, separated by ';'\n"
@@ -68,6 +71,7 @@ struct options {
     bool use_config = true;
     unsigned long long queue = 8;
     bool list_tracks = false;
+    bool headless = false;
     fs::path library;         // empty: the built-in tracks
     std::string script;       // --run, then the --script file's text
     std::string script_file;  // --script
@@ -117,6 +121,8 @@ options parse(int argc, char** argv) {
             opts.script_file = value();
         } else if (arg == "--tracks") {
             opts.list_tracks = true;
+        } else if (arg == "--headless") {
+            opts.headless = true;
         } else if (arg == "--library") {
             opts.library = value();
             if (opts.library.empty()) usage_error("--library needs a folder");
@@ -328,6 +334,8 @@ unsigned run_standard_input(host::session& p_session) {
 // The run after the options are checked: load, fill the queue, run the
 // session, and in every case the shutdown.
 int run(const options& p_opts) {
+    // Before the application, so that the window system outlives every window.
+    host::desktop desktop(p_opts.headless);
     host::application app;
     if (p_opts.use_config) app.use_config_folder(p_opts.config_folder);
 
@@ -342,7 +350,9 @@ int run(const options& p_opts) {
         if (loaded && (!p_opts.script.empty() || p_opts.script_from_input)) {
             host::session session(app, stdout);
             failed += session.run_all(p_opts.script);
-            if (p_opts.script_from_input) failed += run_standard_input(session);
+            if (p_opts.script_from_input) {
+                failed += desktop.is_real() ? desktop.run_input(session, stdin, longest_line) : run_standard_input(session);
+            }
         }
     } catch (const std::exception& e) {
         std::fprintf(stderr, "sorvale-host: %s\n", e.what());

@@ -1,6 +1,7 @@
 #include "host/session.h"
 
 #include <charconv>
+#include <filesystem>
 #include <limits>
 #include <optional>
 #include <span>
@@ -9,10 +10,13 @@
 
 #include "forms/application.h"
 #include "forms/automation.h"
+#include "forms/backend.h"
 #include "forms/button.h"
 #include "forms/form.h"
 #include "forms/list_box.h"
+#include "host/files.h"
 #include "host/main_menu.h"
+#include "host/png_file.h"
 
 namespace host {
 
@@ -238,6 +242,44 @@ void save_command(context& p_context, arguments) {
     std::fprintf(p_context.out, "saved the configuration of %zu components\n", p_context.app.save_configuration());
 }
 
+// The window system's queued events and the toolkit's work, until neither has
+// any: what a user's clicks and keys did is then in the window.
+void sync_command(context&, arguments) {
+    forms::Backend* backend = forms::Application::GetBackend();
+    // Bounded, so that a window that never settles cannot hold the session.
+    for (int turn = 0; turn < 1000; ++turn) {
+        const bool events = backend != nullptr && backend->ProcessEvents();
+        if (!forms::Application::DoEvents() && !events) return;
+    }
+}
+
+// The message loop until every window is closed, by the user or by a handler.
+void wait_command(context&, arguments) {
+    forms::Backend* backend = forms::Application::GetBackend();
+    if (backend == nullptr) throw command_error("nothing to wait for: the host runs headless, and no user can close its windows");
+    while (!automation::OpenForms().empty()) {
+        const bool events = backend->ProcessEvents();
+        if (!forms::Application::DoEvents() && !events) backend->WaitForEvents();
+    }
+}
+
+void screenshot_command(context& p_context, arguments p_args) {
+    forms::Backend* backend = forms::Application::GetBackend();
+    if (backend == nullptr) throw command_error("no screenshot: the host runs headless, with no window system to read pixels from");
+    forms::Form& form = target_window();
+    // The picture the toolkit has to present goes out first.
+    forms::Application::DoEvents();
+    const std::optional<forms::Picture> picture = backend->Capture(form);
+    if (!picture) throw command_error("the window system cannot read the window's pixels");
+    const std::string name(p_args[0]);
+    try {
+        files::replace_atomically(std::filesystem::path(std::u8string(name.begin(), name.end())), encode_png(*picture));
+    } catch (const files::file_error& e) {
+        throw command_error("cannot write " + name + ": " + e.what());
+    }
+    std::fprintf(p_context.out, "screenshot of the window, %d x %d pixels, written to %s\n", picture->width, picture->height, shown(name).c_str());
+}
+
 constexpr std::size_t any_count = std::numeric_limits<std::size_t>::max();
 
 struct command {
@@ -264,6 +306,9 @@ const command commands[] = {
     {"resize", "W H", "resize the window (outer size)", 2, 2, resize_command},
     {"close", "", "the window's close box", 0, 0, close_command},
     {"save", "", "save the configuration now", 0, 0, save_command},
+    {"sync", "", "handle the clicks and keys the window system has queued, until idle", 0, 0, sync_command},
+    {"wait", "", "run the message loop until every window is closed", 0, 0, wait_command},
+    {"screenshot", "FILE.png", "write the window's pixels as a PNG picture", 1, 1, screenshot_command},
 };
 
 std::string usage_of(const command& p_command) {
@@ -305,6 +350,8 @@ bool session::run(std::string_view p_command) {
         std::fprintf(m_out, "error: %s\n", shown(e.what()).c_str());
     }
     forms::Application::DoEvents();
+    // Whoever drives the session through a pipe sees each answer as it comes.
+    std::fflush(m_out);
     return ok;
 }
 

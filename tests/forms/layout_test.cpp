@@ -4,6 +4,7 @@
 #include <cmath>
 #include <functional>
 #include <limits>
+#include <optional>
 #include <tuple>
 
 #include "test_form.h"
@@ -231,6 +232,31 @@ TEST_F(LayoutTest, ABackendSeesWindowsAndPaintsOnlyFromThePump) {
     backend.calls.clear();
     automation::PressKey(*form, Keys::Escape);
     EXPECT_EQ(backend.calls, (Log{"hide", "destroy"}));
+}
+
+// A window system with a frame of its own for every border style but None.
+class FramingBackend : public RecordingBackend {
+public:
+    FramingBackend() : RecordingBackend({6, 13}) {}
+    std::optional<forms::Padding> WindowFrame(const forms::Form& form) override {
+        if (form.FormBorderStyle() == forms::FormBorderStyle::None) return std::nullopt;
+        return forms::Padding(3, 26, 3, 3);
+    }
+};
+
+TEST_F(LayoutTest, TheBackendsFrameRelatesOuterAndClientSizeWhereItHasOne) {
+    FramingBackend backend;
+    forms::Application::SetBackend(&backend);
+    auto* form = new TestForm();
+    EXPECT_EQ(std::make_pair(form->ClientSize(), form->Size()), std::make_pair(forms::Size(205, 160), forms::Size(211, 189)));
+    form->SetSize({311, 229});
+    EXPECT_EQ(form->ClientSize(), forms::Size(305, 200));
+    // No frame of the backend's: the toolkit's own figures, none for None.
+    form->SetFormBorderStyle(forms::FormBorderStyle::None);
+    EXPECT_EQ(std::make_pair(form->ClientSize(), form->Size()), std::make_pair(forms::Size(305, 200), forms::Size(305, 200)));
+    form->Close();  // never shown: only disposed
+    forms::Application::Collect();
+    forms::Application::SetBackend(nullptr);
 }
 
 TEST_F(LayoutTest, TheTextBackendPresentsWhatRenderTextDrawsUntilTheWindowGoes) {

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdio>
+#include <memory>
+
+namespace forms {
+class Backend;
+}
+
+namespace host {
+
+class session;
+
+// The window system the host's windows appear on, installed into the toolkit
+// for the desktop's lifetime (make it before the application, so that it
+// outlives every window). Headless, the toolkit draws nothing and the host
+// runs as a script runs; with a real window system (Win32 on Windows, where
+// one can be opened) the host runs its message loop whenever it waits.
+class desktop {
+public:
+    // The first real window system of this build that opens here, unless
+    // p_headless; else headless.
+    explicit desktop(bool p_headless);
+    ~desktop();
+    desktop(const desktop&) = delete;
+    desktop& operator=(const desktop&) = delete;
+
+    // "headless", or the window system's name ("win32").
+    const char* name() const { return m_name; }
+    bool is_real() const { return m_backend != nullptr; }
+
+    // One turn of the message loop: the window system's queued events, then
+    // a toolkit pump step; answers whether either had work. An error thrown
+    // by a window's handler is said on standard error and the loop goes on.
+    bool pump();
+
+    // Runs the session commands of p_input as they come, a line at a time,
+    // with the window system live meanwhile: the lines are read on a thread
+    // of their own and the message loop runs while none is waiting. A line
+    // longer than p_longest_line ends the reading. Answers how many commands
+    // failed (a read error and an over-long line count as one). Only for a
+    // real window system; headless, the caller reads the lines itself.
+    unsigned run_input(session& p_session, std::FILE* p_input, std::size_t p_longest_line);
+
+private:
+    std::unique_ptr<forms::Backend> m_backend;
+    const char* m_name = "headless";
+};
+
+}  // namespace host

@@ -1,0 +1,206 @@
+#!/usr/bin/env bash
+# The queue window as a real window: the Windows host under Wine on a virtual
+# X display of its own, driven a line at a time through `--script -`, with
+# input sent through the X server (xdotool) as a user's would come, and the
+# window read back from outside (window_probe.exe, xprop).
+#
+#   desktop_test.sh SCENARIO HOST.exe COMPONENT.dll PROBE.exe
+#
+# SCENARIO: frame (a top-most tool window off the taskbar, of the design
+# size), input (click, Delete, a move, Esc, and the place kept for the next
+# start), screenshot (the highlight where the layout puts the selected lines).
+#
+# Found on the way: with no window manager on the display, Wine draws the
+# frame itself, so the X window is the whole 150 x 308 window; and it sets
+# _NET_WM_STATE (ABOVE, SKIP_TASKBAR, SKIP_PAGER) on the window before mapping
+# it, so xprop reads them back without a window manager.
+#
+# Wine runs in a prefix of these tests' own (<build>/wine-prefix-desktop), so
+# that its server speaks to this display alone; the tests take turns on it.
+set -euo pipefail
+(($# == 4)) || { echo "usage: $0 frame|input|screenshot HOST.exe COMPONENT.dll PROBE.exe" >&2; exit 2; }
+scenario=$1
+host=$2
+component=$3
+probe=$4
+source=$(cd "$(dirname "$0")/../.." && pwd)
+build=$(cd "$(dirname "$host")" && pwd)
+while [ "$build" != / ] && [ ! -f "$build/CMakeCache.txt" ]; do build=$(dirname "$build"); done
+[ "$build" = / ] && build=$(cd "$(dirname "$host")" && pwd)
+
+export WINEPREFIX="$build/wine-prefix-desktop"
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+tmp=$(mktemp -d)
+xvfb=
+host_pid=
+cleanup() {
+  if [ -n "$host_pid" ]; then kill "$host_pid" 2>/dev/null || true; fi
+  wineserver -k 2>/dev/null || true
+  if [ -n "$xvfb" ]; then kill "$xvfb" 2>/dev/null || true; fi
+  rm -rf "$tmp"
+}
+trap cleanup EXIT
+
+# The prefix, made once (and its fonts), with no display.
+if [ ! -f "$WINEPREFIX/.ready" ]; then
+  exec 9>"$WINEPREFIX.lock"
+  flock 9
+  if [ ! -f "$WINEPREFIX/.ready" ]; then
+    rm -rf "$WINEPREFIX"
+    env -u DISPLAY wineboot --init >/dev/null 2>&1 || true
+    env -u DISPLAY "$source/tools/wine-fonts.sh"
+    wineserver --wait || true
+    touch "$WINEPREFIX/.ready"
+  fi
+  exec 9>&-
+fi
+
+# A display of our own: Xvfb picks a free number and writes it.
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$tmp/display" 2>/dev/null &
+xvfb=$!
+for _ in $(seq 100); do [ -s "$tmp/display" ] && break; sleep 0.05; done
+[ -s "$tmp/display" ] || { echo "FAILED: Xvfb did not start"; exit 1; }
+export DISPLAY=":$(head -1 "$tmp/display")"
+
+failures=0
+check() {  # check NAME EXPECTED-GREP OUTPUT
+  if grep -q -- "$2" <<<"$3"; then echo "ok: $1"; else echo "FAILED: $1 (no '$2' in:)"; echo "$3"; failures=$((failures + 1)); fi
+}
+
+marks=0
+start_host() {  # start_host ARGS...: the host reading commands from us
+  coproc HOST { exec wine "$host" --config-dir "$tmp/config" --queue 6 "$@" --script - "$component" 2>&1; }
+  host_pid=$HOST_PID
+  # Our own copies: bash drops the coprocess's when it ends, with its last words unread.
+  exec {to_host}>&"${HOST[1]}" {from_host}<&"${HOST[0]}"
+  eval "exec ${HOST[1]}>&- ${HOST[0]}<&-"
+}
+# ask "CMD; CMD": runs the commands and sets $reply to what they printed.
+ask() {
+  marks=$((marks + 1))
+  printf '%s\n# mark %d\n' "${1//; /$'\n'}" "$marks" >&"$to_host"
+  reply=
+  local line
+  while IFS= read -r -t 30 line <&"$from_host"; do
+    [ "$line" = "> # mark $marks" ] && return 0
+    reply+="$line"$'\n'
+  done
+  echo "FAILED: the host did not answer '$1' in time; it said:"
+  echo "$reply"
+  exit 1
+}
+# until_shows "CMDS" EXPECTED: asks again while the window system delivers what
+# the X server was sent; fails after five seconds.
+until_shows() {
+  for _ in $(seq 50); do
+    ask "sync; $1"
+    grep -q -- "$2" <<<"$reply" && return 0
+    sleep 0.1
+  done
+  return 0  # the check after it says what was seen
+}
+stop_host() {
+  exec {to_host}>&-
+  reply=
+  local line
+  while IFS= read -r -t 30 line <&"$from_host"; do reply+="$line"$'\n'; done
+  wait "$host_pid" || true
+  exec {from_host}<&-
+  host_pid=
+}
+# The probe's answer, without the CR of Windows text output.
+probe() { wine "$probe" "$@" | tr -d '\r'; }
+x_window() {  # the X window Wine made for the queue window
+  local id
+  for _ in $(seq 50); do
+    id=$(xdotool search --name '^Sorvale$' 2>/dev/null | head -1) && [ -n "$id" ] && { echo "$id"; return 0; }
+    sleep 0.1
+  done
+  echo "FAILED: no X window named Sorvale" >&2
+  exit 1
+}
+# Screen point of a point in the client area: with no window manager the X
+# window is the whole window at (0, 0), its client area 4 in and 20 down.
+client_x() { echo $((4 + $1)); }
+client_y() { echo $((20 + $1)); }
+# Middle of list line N (from 1): the list's 2-pixel border, 13-pixel lines.
+line_y() { client_y $((2 + 13 * ($1 - 1) + 6)); }
+
+case "$scenario" in
+  frame)
+    start_host
+    ask "open View/Sorvale; sync"
+    window=$(x_window)
+    # Found by its title, "Sorvale".
+    facts=$(probe window Sorvale)
+    check "the window is shown" "^visible yes" "$facts"
+    check "on top (WS_EX_TOPMOST)" "^topmost yes" "$facts"
+    check "a tool window (WS_EX_TOOLWINDOW)" "^tool window yes" "$facts"
+    check "sizable" "^sizable yes" "$facts"
+    check "no minimise box" "^minimize box no" "$facts"
+    check "no maximise box" "^maximize box no" "$facts"
+    check "no taskbar entry" "^taskbar entry no" "$facts"
+    check "the design client area at the design font" "^client 142 x 284" "$facts"
+    check "the system's frame makes it 150 x 308" "^window 150 x 308 at (0, 0)" "$facts"
+    check "held to 150 x 70 at least" "^minimum 150 x 70" "$facts"
+    check "and to the screen plus the frame at most" "^maximum 1288 x 1048" "$facts"
+    state=$(xprop -id "$window" _NET_WM_STATE)
+    check "above other windows on the X server" "_NET_WM_STATE_ABOVE" "$state"
+    check "off the taskbar on the X server" "_NET_WM_STATE_SKIP_TASKBAR" "$state"
+    # Shrunk below its minimum from outside, the window grows back to it.
+    xdotool windowsize "$window" 60 40
+    until_shows "show" "150 x 70"
+    check "a size below the minimum comes back to 150 x 70" "window at (0, 0), 150 x 70:" "$reply"
+    stop_host
+    ;;
+  input)
+    start_host
+    ask "open View/Sorvale; sync"
+    window=$(x_window)
+    xdotool mousemove "$(client_x 20)" "$(line_y 2)" click 1
+    until_shows "show" "^#Søren"
+    check "a click on line 2 selects it" "^#Søren Vindtræ" "$reply"
+    xdotool key Delete
+    until_shows "queue" "5 entries"
+    check "the Delete key removes its entry from the host's queue" "playback queue, 5 entries:" "$reply"
+    check "the entry after it is now second" "2\. Tove Rask" "$reply"
+    xdotool windowmove "$window" 200 150
+    until_shows "show" "window at (200, 150)"
+    check "a move by the X server reaches the window" "window at (200, 150), 150 x 308:" "$reply"
+    # With no window manager the keys go to the window under the pointer.
+    xdotool mousemove "$((200 + $(client_x 20)))" "$((150 + $(line_y 8)))" key Escape
+    until_shows "show" "no window open"
+    check "Esc closes the window" "(no window open)" "$reply"
+    stop_host
+    check "the host saves the place on exit" "configuration saved for 1 of 1" "$reply"
+    start_host
+    ask "open View/Sorvale; show"
+    check "the next start opens the window where it was left" "window at (200, 150), 150 x 308:" "$reply"
+    check "the native window is there too" "^window 150 x 308 at (200, 150)$" "$(probe window Sorvale)"
+    stop_host
+    ;;
+  screenshot)
+    start_host
+    ask "open View/Sorvale; sync"
+    x_window >/dev/null
+    xdotool mousemove "$(client_x 20)" "$(line_y 2)" click 1
+    xdotool keydown shift mousemove "$(client_x 20)" "$(line_y 3)" click 1 keyup shift
+    xdotool keydown ctrl mousemove "$(client_x 20)" "$(line_y 5)" click 1 keyup ctrl
+    until_shows "show" "^# -"
+    check "a click selects line 2" "^\*Søren" "$reply"
+    check "Shift+click extends the selection to line 3" "^\*Tove" "$reply"
+    check "line 4 is left out" "^ Orrin" "$reply"
+    check "Ctrl+click adds line 5 and puts the caret there" "^# -" "$reply"
+    ask "screenshot $tmp/queue.png"
+    check "the screenshot is written" "screenshot of the window, 142 x 284 pixels" "$reply"
+    # Lines 2, 3 and 5 at 2 + 13 x (line - 1) in the client area, 13 high.
+    check "the highlight lies on lines 2, 3 and 5" "^highlight rows 15-40 54-66$" "$(probe highlight "$tmp/queue.png")"
+    stop_host
+    ;;
+  *)
+    echo "unknown scenario $scenario" >&2
+    exit 2
+    ;;
+esac
+[ "$failures" -eq 0 ]

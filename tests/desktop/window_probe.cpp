@@ -1,0 +1,107 @@
+// What a user, or another program, sees of the host's windows from outside
+// the host: the real-window tests (desktop_test.sh) read the native window
+// and the screenshot through this program.
+//
+//   window_probe window TITLE   the top-level window of that title: its
+//                               styles, sizes and tracking limits
+//   window_probe highlight PNG  the rows of a screenshot that hold the
+//                               system's highlight colour
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wconversion"
+#pragma GCC diagnostic ignored "-Wsign-conversion"
+#pragma GCC diagnostic ignored "-Wshadow"
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
+#pragma GCC diagnostic ignored "-Wunused-function"
+#pragma GCC diagnostic ignored "-Wdouble-promotion"
+#define STB_IMAGE_IMPLEMENTATION
+#define STBI_ONLY_PNG
+#include <stb_image.h>
+#pragma GCC diagnostic pop
+
+namespace {
+
+const char* yes(bool p_value) { return p_value ? "yes" : "no"; }
+
+std::wstring wide(const char* p_text) {
+    std::wstring out(static_cast<std::size_t>(MultiByteToWideChar(CP_UTF8, 0, p_text, -1, nullptr, 0)), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, p_text, -1, out.data(), static_cast<int>(out.size()));
+    out.pop_back();
+    return out;
+}
+
+int window(const char* p_title) {
+    HWND hwnd = FindWindowW(nullptr, wide(p_title).c_str());
+    if (!hwnd) {
+        std::printf("no window titled %s\n", p_title);
+        return 1;
+    }
+    const auto style = static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL_STYLE));
+    const auto exStyle = static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL_EXSTYLE));
+    RECT outer, client;
+    GetWindowRect(hwnd, &outer);
+    GetClientRect(hwnd, &client);
+    // The taskbar shows a visible window unless it is a tool window, or owned without asking to be shown.
+    const bool owned = GetWindow(hwnd, GW_OWNER) != nullptr;
+    const bool taskbar = (style & WS_VISIBLE) && !(exStyle & WS_EX_TOOLWINDOW) && (!owned || (exStyle & WS_EX_APPWINDOW));
+    // Marshalled to the window's own process, as the system does when the user drags it.
+    MINMAXINFO limits{};
+    SendMessageW(hwnd, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
+    std::printf("visible %s\n", yes(style & WS_VISIBLE));
+    std::printf("topmost %s\n", yes(exStyle & WS_EX_TOPMOST));
+    std::printf("tool window %s\n", yes(exStyle & WS_EX_TOOLWINDOW));
+    std::printf("sizable %s\n", yes(style & WS_THICKFRAME));
+    std::printf("minimize box %s\n", yes(style & WS_MINIMIZEBOX));
+    std::printf("maximize box %s\n", yes(style & WS_MAXIMIZEBOX));
+    std::printf("taskbar entry %s\n", yes(taskbar));
+    std::printf("window %ld x %ld at (%ld, %ld)\n", outer.right - outer.left, outer.bottom - outer.top, outer.left, outer.top);
+    std::printf("client %ld x %ld\n", client.right, client.bottom);
+    std::printf("minimum %ld x %ld\n", limits.ptMinTrackSize.x, limits.ptMinTrackSize.y);
+    std::printf("maximum %ld x %ld\n", limits.ptMaxTrackSize.x, limits.ptMaxTrackSize.y);
+    return 0;
+}
+
+int highlight(const char* p_file) {
+    int width = 0, height = 0, channels = 0;
+    unsigned char* pixels = stbi_load(p_file, &width, &height, &channels, 3);
+    if (!pixels) {
+        std::printf("cannot read %s: %s\n", p_file, stbi_failure_reason());
+        return 1;
+    }
+    const COLORREF colour = GetSysColor(COLOR_HIGHLIGHT);
+    std::printf("picture %d x %d\n", width, height);
+    // A row is highlighted when a tenth of it or more has the colour: text and
+    // a focus mark on a selected line leave most of the row to it.
+    std::string rows;
+    int first = -1;
+    for (int y = 0; y <= height; ++y) {
+        int count = 0;
+        for (int x = 0; y < height && x < width; ++x) {
+            const unsigned char* p = pixels + (static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)) * 3;
+            if (RGB(p[0], p[1], p[2]) == colour) ++count;
+        }
+        const bool lit = y < height && count * 10 >= width;
+        if (lit && first < 0) first = y;
+        if (!lit && first >= 0) {
+            rows += " " + std::to_string(first) + "-" + std::to_string(y - 1);
+            first = -1;
+        }
+    }
+    std::printf("highlight rows%s\n", rows.empty() ? " none" : rows.c_str());
+    stbi_image_free(pixels);
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc == 3 && std::strcmp(argv[1], "window") == 0) return window(argv[2]);
+    if (argc == 3 && std::strcmp(argv[1], "highlight") == 0) return highlight(argv[2]);
+    std::fprintf(stderr, "usage: window_probe window TITLE | highlight FILE.png\n");
+    return 2;
+}
