@@ -41,6 +41,12 @@ public:
     service_ptr_t(const service_ptr_t<U>& p_source) noexcept : m_ptr(p_source.get_ptr()) {
         add_ref(m_ptr);
     }
+    // A move hands the source's reference over: no count changes, and the
+    // source is left empty. Containers of handles move them when they grow or
+    // close a gap, so that costs no call on the objects.
+    service_ptr_t(service_ptr_t&& p_source) noexcept : m_ptr(p_source.detach()) {}
+    template <typename U>
+    service_ptr_t(service_ptr_t<U>&& p_source) noexcept : m_ptr(p_source.detach()) {}
     ~service_ptr_t() { release(); }
 
     // The new object gains its reference before the old one loses its own, so
@@ -51,6 +57,13 @@ public:
         T* old = m_ptr;
         m_ptr = p_ptr;
         if (old != nullptr) old->service_release();
+        return *this;
+    }
+
+    // Takes the source's reference and drops the one held before. Moving a
+    // handle into itself keeps its reference.
+    service_ptr_t& operator=(service_ptr_t&& p_source) noexcept {
+        attach(p_source.detach());
         return *this;
     }
 

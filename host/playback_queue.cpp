@@ -1,6 +1,8 @@
 #include "host/playback_queue.h"
 
 #include <exception>
+#include <stdexcept>
+#include <utility>
 
 #include "support/bit_array.h"
 #include "support/list.h"
@@ -12,14 +14,18 @@ namespace {
 // The queue as a list the component's list can copy from.
 class queue_source : public pfc::list_base_const_t<t_playback_queue_item> {
 public:
-    explicit queue_source(const std::vector<t_playback_queue_item>& p_items) noexcept : m_items(p_items) {}
+    queue_source(const t_playback_queue_item* p_items, t_size p_count) noexcept : m_items(p_items), m_count(p_count) {}
     ~queue_source() = default;
 
-    t_size get_count() const override { return static_cast<t_size>(m_items.size()); }
-    void get_item_ex(t_playback_queue_item& p_out, t_size n) const override { p_out = m_items.at(n); }
+    t_size get_count() const override { return m_count; }
+    void get_item_ex(t_playback_queue_item& p_out, t_size n) const override {
+        if (n >= m_count) throw std::out_of_range("no such queue entry");
+        p_out = m_items[n];
+    }
 
 private:
-    const std::vector<t_playback_queue_item>& m_items;
+    const t_playback_queue_item* m_items;
+    t_size m_count;
 };
 
 }  // namespace
@@ -32,19 +38,30 @@ t_int32 playback_queue::service_add_ref() noexcept { return ++m_references; }
 t_int32 playback_queue::service_release() noexcept { return m_references > 0 ? --m_references : 0; }
 
 void playback_queue::read_queue_contents(pfc::list_base_t<t_playback_queue_item>& p_out) {
-    const queue_source source(m_items);
+    const queue_source source(m_items.data() + m_head, size());
     p_out.insert_items(source, pfc::infinite_size);
 }
 
 void playback_queue::remove_queue_entries(const bit_array& p_mask) {
-    std::vector<t_playback_queue_item> kept;
-    kept.reserve(m_items.size());
-    for (t_size i = 0; i < m_items.size(); ++i) {
-        if (!p_mask.get(i)) kept.push_back(m_items[i]);
+    // The mask is read in full before anything moves, so a mask that throws
+    // leaves the queue as it was.
+    const t_size count = size();
+    std::vector<bool> marked(count);
+    bool any = false;
+    for (t_size i = 0; i < count; ++i) {
+        marked[i] = p_mask.get(i);
+        any = any || marked[i];
     }
-    if (kept.size() == m_items.size()) return;
-    m_items.swap(kept);
-    kept.clear();  // the removed entries' references go before anyone hears of it
+    if (!any) return;
+    // The kept entries move down over the removed ones and the spent front;
+    // moving a track reference costs no call on the track.
+    std::size_t kept = 0;
+    for (t_size i = 0; i < count; ++i) {
+        if (!marked[i]) m_items[kept++] = std::move(m_items[m_head + i]);
+    }
+    // The removed entries' references go before anyone hears of it.
+    m_items.erase(m_items.begin() + static_cast<std::ptrdiff_t>(kept), m_items.end());
+    m_head = 0;
     report(playback_queue_callback::origin_entries_removed);
 }
 
@@ -55,9 +72,18 @@ void playback_queue::add(std::span<const t_playback_queue_item> p_items) {
 }
 
 service_ptr_t<metadb_handle> playback_queue::take_head() {
-    if (m_items.empty()) return {};
-    service_ptr_t<metadb_handle> head = m_items.front().m_handle;
-    m_items.erase(m_items.begin());
+    if (size() == 0) return {};
+    // The queue's reference passes to the player.
+    service_ptr_t<metadb_handle> head = std::move(m_items[m_head].m_handle);
+    ++m_head;
+    if (m_head == m_items.size()) {
+        m_items.clear();
+        m_head = 0;
+    } else if (m_head >= 64 && m_head >= m_items.size() - m_head) {
+        // Every entry moved here was paid for by a take since the last drop.
+        m_items.erase(m_items.begin(), m_items.begin() + static_cast<std::ptrdiff_t>(m_head));
+        m_head = 0;
+    }
     report(playback_queue_callback::origin_head_taken);
     return head;
 }

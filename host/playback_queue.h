@@ -44,8 +44,9 @@ public:
     // reported. Answers the head's track, empty when the queue is empty.
     service_ptr_t<metadb_handle> take_head();
 
-    t_size size() const { return static_cast<t_size>(m_items.size()); }
-    const t_playback_queue_item& at(t_size p_index) const { return m_items.at(p_index); }
+    t_size size() const { return static_cast<t_size>(m_items.size() - m_head); }
+    // Throws std::out_of_range past the last entry.
+    const t_playback_queue_item& at(t_size p_index) const { return m_items.at(m_head + p_index); }
 
     t_int32 references() const { return m_references; }
 
@@ -54,7 +55,11 @@ private:
 
     registry& m_registry;
     error_report m_report;
+    // The entries are m_items[m_head] onwards: taking the head only moves the
+    // offset, and the spent front is dropped once it outweighs the entries, so
+    // a take costs the same at any length.
     std::vector<t_playback_queue_item> m_items;
+    std::size_t m_head = 0;
     t_int32 m_references = 0;
 };
 

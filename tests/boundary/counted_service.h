@@ -7,12 +7,15 @@
 template <typename I>
 class counted_service : public I {
 public:
-    t_int32 service_add_ref() noexcept override { return ++m_count; }
-    t_int32 service_release() noexcept override { return --m_count; }
+    t_int32 service_add_ref() noexcept override { return ++m_calls, ++m_count; }
+    t_int32 service_release() noexcept override { return ++m_calls, --m_count; }
     t_int32 count() const { return m_count; }
+    // Add-refs and releases made so far, to show where a handle moved instead.
+    int calls() const { return m_calls; }
 
 private:
     t_int32 m_count = 0;
+    int m_calls = 0;
 };
 
 class test_interface : public service_base {

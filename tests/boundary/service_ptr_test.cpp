@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <stdexcept>
+#include <tuple>
+#include <utility>
+#include <vector>
 
 #include "counted_service.h"
 
@@ -87,6 +90,42 @@ TEST(ServicePtr, AttachAdoptsAndDetachHandsOver) {
     EXPECT_EQ(object.count(), 1);
     raw->service_release();
     EXPECT_EQ(object.count(), 0);
+}
+
+TEST(ServicePtr, MovesHandTheReferenceOverWithoutCallsAndKeepCountsExact) {
+    counted first, second;
+    service_ptr_t<test_interface> source = &first;
+    service_ptr_t<test_interface> moved = std::move(source);
+    service_ptr_t<service_base> base = std::move(moved);  // into a base handle too
+    EXPECT_TRUE(source.is_empty());
+    EXPECT_TRUE(moved.is_empty());
+    EXPECT_EQ(base.get_ptr(), static_cast<service_base*>(&first));
+    EXPECT_EQ(std::make_pair(first.count(), first.calls()), std::make_pair(1, 1)) << "only the first add-ref";
+
+    service_ptr_t<test_interface> target = &second;
+    service_ptr_t<test_interface> other = &first;
+    target = std::move(other);  // drops what it held, takes the source's
+    EXPECT_EQ(std::make_tuple(first.count(), second.count(), other.is_empty()), std::make_tuple(2, 0, true));
+    auto& same = target;
+    target = std::move(same);  // into itself: still held
+    EXPECT_EQ(target.get_ptr(), &first);
+    service_ptr_t<test_interface> empty;
+    target = std::move(empty);
+    EXPECT_TRUE(target.is_empty());
+    EXPECT_EQ(first.count(), 1);
+    base.release();
+    EXPECT_EQ(first.count(), 0);
+
+    // A growing vector and a gap closed at its front move their handles:
+    // the only calls are the 100 add-refs and the erased handle's release.
+    counted shared;
+    {
+        std::vector<service_ptr_t<test_interface>> handles;
+        for (int i = 0; i < 100; ++i) handles.emplace_back(&shared);
+        handles.erase(handles.begin());
+        EXPECT_EQ(std::make_pair(shared.count(), shared.calls()), std::make_pair(99, 101));
+    }
+    EXPECT_EQ(shared.count(), 0);
 }
 
 TEST(ServiceQuery, AnswersOnlyTheInterfacesOwnGuid) {

@@ -118,3 +118,47 @@ TEST_F(HostQueue, AFailingListenerIsReportedAndTheOthersStillHear) {
     EXPECT_EQ(ear.heard.size(), 1u);
     EXPECT_EQ(app.queue().size(), 1u) << "the change stands";
 }
+
+namespace {
+
+// A track that counts every add-ref and release made on it.
+class watched_track : public host::track {
+public:
+    watched_track() : host::track("watched.flac", host::track_info()) {}
+    t_int32 service_add_ref() noexcept override { return ++calls, host::track::service_add_ref(); }
+    t_int32 service_release() noexcept override { return ++calls, host::track::service_release(); }
+    int calls = 0;
+};
+
+}  // namespace
+
+// Taking the head and removing entries move the queue's references instead of
+// copying them: the calls on the tracks are the ones the change needs, at any
+// length, and the entries left keep their order.
+TEST_F(HostQueue, TakingTheHeadAndRemovingCostNoReferenceCallsForTheEntriesThatStay) {
+    watched_track track;
+    std::vector<t_playback_queue_item> items(1000);
+    for (t_size i = 0; i < items.size(); ++i) items[i] = {&track, 0, static_cast<t_uint32>(i)};
+    app.queue().add(items);
+    items.clear();
+    ASSERT_EQ(track.references(), 1000);
+    track.calls = 0;
+    for (int i = 0; i < 600; ++i) app.queue().take_head().release();
+    EXPECT_EQ(track.calls, 600) << "each head's reference passes to the player, who releases it";
+    EXPECT_EQ(app.queue().size(), 400u);
+    EXPECT_EQ(app.queue().at(0).m_item, 600u);
+    EXPECT_EQ(app.queue().at(399).m_item, 999u);
+    EXPECT_THROW(app.queue().at(400), std::out_of_range);
+
+    track.calls = 0;
+    const bool marks[] = {false, true, false, true};
+    app.queue().remove_queue_entries(bit_array_table_t<bool>(marks, 4, false));
+    EXPECT_EQ(track.calls, 2) << "the two removed entries' releases only";
+    EXPECT_EQ(queued().size(), 398u);
+    EXPECT_EQ(queued()[0], 600u);
+    EXPECT_EQ(queued()[1], 602u);
+    EXPECT_EQ(queued()[2], 604u);
+    EXPECT_EQ(track.references(), 398);
+    app.queue().remove_queue_entries(bit_array_true());
+    EXPECT_EQ(track.references(), 0);
+}
