@@ -14,8 +14,8 @@ namespace detail {
 // The private parts of a form that the application reaches, and nothing else.
 struct ApplicationAccess {
     // Whether `form` changed since it was last presented.
-    static bool NeedsPaint(const Form& form) { return form.needsPaint_; }
-    static void MarkPainted(Form& form) { form.needsPaint_ = false; }
+    static bool NeedsPaint(const Form& form) { return form.NeedsPaint(); }
+    static void MarkPainted(Form& form) { form.MarkPainted(); }
     static void Forget(Form& form, const Control* control) { form.Forget(control); }
 };
 

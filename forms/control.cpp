@@ -17,6 +17,7 @@ Control::Control() {
 Control::~Control() {
     if (adopter_) adopter_->Unadopt(this);
     if (parent_) {
+        parent_->paintRequested_ = true;  // the parent's picture loses this control
         auto& siblings = parent_->children_;
         siblings.erase(std::remove(siblings.begin(), siblings.end(), this), siblings.end());
     }
@@ -172,8 +173,16 @@ void Control::RequestParentLayout() {
     if (parent_) parent_->PerformLayout();
 }
 
-void Control::Invalidate() {
-    if (Form* form = FindForm()) form->MarkNeedsPaint();
+bool Control::PaintRequestedInTree() const {
+    if (paintRequested_) return true;
+    for (const Control* child : children_)
+        if (child->PaintRequestedInTree()) return true;
+    return false;
+}
+
+void Control::ClearPaintRequests() {
+    paintRequested_ = false;
+    for (Control* child : children_) child->ClearPaintRequests();
 }
 
 void Control::SetBoundsCore(Rectangle bounds) {

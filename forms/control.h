@@ -97,8 +97,10 @@ public:
     void SuspendLayout() { ++layoutSuspended_; }
     void ResumeLayout(bool performLayout = true);
     void PerformLayout();
-    // Asks for a repaint at the next pump step.
-    void Invalidate();
+    // Asks for a repaint at the next pump step: only a flag on the control,
+    // which the pump looks for in the forms' trees, so a control may ask once
+    // per change however many changes it makes.
+    void Invalidate() { paintRequested_ = true; }
 
     ControlCollection Controls{this};
 
@@ -156,6 +158,9 @@ private:
     void PaintTree(DisplayList& list, Point origin, Rectangle clip) const;
     // Raises KeyDown and, unless handled, runs the control's own key handling.
     void ProcessKeyDown(KeyEventArgs& e);
+    // Whether this control or one below it asked for a repaint; and forgetting every such request.
+    bool PaintRequestedInTree() const;
+    void ClearPaintRequests();
 
     Rectangle bounds_;
     Control* parent_ = nullptr;
@@ -172,6 +177,7 @@ private:
     bool visible_ = true;
     int layoutSuspended_ = 0;
     bool inLayout_ = false;
+    bool paintRequested_ = true;  // a new control has never been painted
     Form* adopter_ = nullptr;
 };
 

@@ -142,7 +142,10 @@ private:
     bool ProcessDialogKey(Keys keyData);
     // The close path, with the reason the events report.
     void CloseWith(CloseReason reason);
-    void MarkNeedsPaint() { needsPaint_ = true; }
+    void MarkNeedsPaint() { Invalidate(); }
+    // Whether a control of the form asked for a repaint since it was last painted.
+    bool NeedsPaint() const { return PaintRequestedInTree(); }
+    void MarkPainted() { ClearPaintRequests(); }
     // Controls that can take the focus under `parent`, in tab order.
     static void CollectTabOrder(const Control& parent, std::vector<Control*>& out);
     void ReleaseWindow();
@@ -164,7 +167,6 @@ private:
     bool visible_ = false;
     bool created_ = false;
     bool closing_ = false;
-    bool needsPaint_ = true;
     std::vector<Control*> adopted_;
 };
 

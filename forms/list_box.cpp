@@ -12,7 +12,7 @@ namespace forms {
 
 int ObjectCollection::Add(String text) {
     ListBox& box = *owner_;
-    box.lines_.push_back({std::move(text), false});
+    box.lines_.push_back(std::move(text));
     box.Changed(false);
     return Count() - 1;
 }
@@ -20,8 +20,17 @@ int ObjectCollection::Add(String text) {
 void ObjectCollection::Insert(int index, String text) {
     ListBox& box = *owner_;
     if (index < 0 || index > Count()) throw std::out_of_range("line index out of range");
-    const bool wasEmpty = box.lines_.empty();
-    box.lines_.insert(box.lines_.begin() + index, {std::move(text), false});
+    const bool wasEmpty = Count() == 0;
+    if (index == 0 && box.head_ > 0) {
+        // Into the spent slot before the first line: no other line moves.
+        box.lines_[box.head_ - 1] = std::move(text);
+        --box.head_;
+    } else {
+        const std::size_t slot = box.Slot(index);
+        box.lines_.insert(box.lines_.begin() + static_cast<std::ptrdiff_t>(slot), std::move(text));
+        for (auto it = std::lower_bound(box.selected_.begin(), box.selected_.end(), slot); it != box.selected_.end(); ++it)
+            ++*it;
+    }
     if (!wasEmpty && index <= box.caret_) ++box.caret_;
     box.Changed(false);
 }
@@ -29,9 +38,8 @@ void ObjectCollection::Insert(int index, String text) {
 void ObjectCollection::RemoveAt(int index) {
     ListBox& box = *owner_;
     box.CheckIndex(index);
-    const bool wasSelected = box.lines_[static_cast<std::size_t>(index)].selected;
-    if (wasSelected) --box.selectedCount_;
-    box.lines_.erase(box.lines_.begin() + index);
+    const bool wasSelected = box.IsSelected(index);
+    box.EraseLine(index);
     const int count = Count();
     box.caret_ = std::clamp(box.caret_, 0, std::max(0, count - 1));
     if (box.anchor_ >= count) box.anchor_ = count - 1;
@@ -41,32 +49,59 @@ void ObjectCollection::RemoveAt(int index) {
 
 void ObjectCollection::Clear() {
     ListBox& box = *owner_;
-    const bool hadSelection = box.selectedCount_ > 0;
+    const bool hadSelection = !box.selected_.empty();
+    // The array keeps its block: a list is mostly cleared to be filled again
+    // (a full reload, say), and the same number of lines then needs no new
+    // array, nor the heap's sorting of the freed texts to make room for one.
     box.lines_.clear();
-    box.lines_.shrink_to_fit();
-    box.selectedCount_ = 0;
+    box.head_ = 0;
+    box.selected_.clear();
     box.caret_ = 0;
     box.anchor_ = -1;
     box.top_ = 0;
     box.Changed(hadSelection);
 }
 
-int ObjectCollection::Count() const { return static_cast<int>(owner_->lines_.size()); }
+int ObjectCollection::Count() const { return owner_->LineCount(); }
 
 const String& ObjectCollection::operator[](int index) const {
     owner_->CheckIndex(index);
-    return owner_->lines_[static_cast<std::size_t>(index)].text;
+    return owner_->lines_[owner_->Slot(index)];
 }
 
-void ObjectCollection::Reserve(int count) { owner_->lines_.reserve(static_cast<std::size_t>(std::max(0, count))); }
+void ObjectCollection::Reserve(int count) {
+    owner_->lines_.reserve(owner_->head_ + static_cast<std::size_t>(std::max(0, count)));
+}
 
 // ---- ListBox ----
 
 ListBox::ListBox() { SetSize({120, 96}); }
 
 void ListBox::CheckIndex(int index) const {
-    if (index < 0 || static_cast<std::size_t>(index) >= lines_.size())
-        throw std::out_of_range("line index out of range");
+    if (index < 0 || index >= LineCount()) throw std::out_of_range("line index out of range");
+}
+
+void ListBox::EraseLine(int index) {
+    const std::size_t slot = Slot(index);
+    auto selected = std::lower_bound(selected_.begin(), selected_.end(), slot);
+    if (selected != selected_.end() && *selected == slot) selected = selected_.erase(selected);
+    if (index > 0) {
+        lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(slot));
+        for (; selected != selected_.end(); ++selected) --*selected;
+        return;
+    }
+    // The first line: its slot is spent, every other line keeps its slot.
+    String().swap(lines_[slot]);
+    ++head_;
+    if (head_ == lines_.size()) {
+        lines_.clear();
+        head_ = 0;
+    } else if (head_ >= 64 && head_ >= lines_.size() - head_) {
+        // Every line moved here was paid for by a removal since the last drop.
+        lines_.erase(lines_.begin(), lines_.begin() + static_cast<std::ptrdiff_t>(head_));
+        for (std::size_t& s : selected_) s -= head_;
+        head_ = 0;
+    }
 }
 
 void ListBox::Changed(bool selection) {
@@ -107,60 +142,62 @@ int ListBox::PageSize() const { return std::max(1, ClientSize().Height / ItemHei
 
 std::vector<int> ListBox::SelectedIndices() const {
     std::vector<int> out;
-    out.reserve(static_cast<std::size_t>(selectedCount_));
-    for (std::size_t i = 0; i < lines_.size() && out.size() < static_cast<std::size_t>(selectedCount_); ++i)
-        if (lines_[i].selected) out.push_back(static_cast<int>(i));
+    out.reserve(selected_.size());
+    for (std::size_t slot : selected_) out.push_back(static_cast<int>(slot - head_));
     return out;
 }
 
-int ListBox::SelectedIndex() const {
-    if (selectedCount_ == 0) return -1;
-    for (std::size_t i = 0; i < lines_.size(); ++i)
-        if (lines_[i].selected) return static_cast<int>(i);
-    return -1;
-}
+int ListBox::SelectedIndex() const { return selected_.empty() ? -1 : static_cast<int>(selected_.front() - head_); }
+
+bool ListBox::IsSelected(int index) const { return std::binary_search(selected_.begin(), selected_.end(), Slot(index)); }
 
 bool ListBox::GetSelected(int index) const {
     CheckIndex(index);
-    return lines_[static_cast<std::size_t>(index)].selected;
+    return IsSelected(index);
 }
 
-void ListBox::SetFlag(Line& line, bool value) {
-    if (line.selected == value) return;
-    line.selected = value;
-    selectedCount_ += value ? 1 : -1;
+void ListBox::SetFlag(int index, bool value) {
+    const std::size_t slot = Slot(index);
+    const auto it = std::lower_bound(selected_.begin(), selected_.end(), slot);
+    const bool is = it != selected_.end() && *it == slot;
+    if (is == value) return;
+    if (value) selected_.insert(it, slot);
+    else selected_.erase(it);
 }
 
 void ListBox::SetSelected(int index, bool value) {
     CheckIndex(index);
     if (selectionMode_ == forms::SelectionMode::None) throw std::logic_error("the list has no selection");
     if (value && selectionMode_ == forms::SelectionMode::One) ClearSelected();
-    SetFlag(lines_[static_cast<std::size_t>(index)], value);
+    SetFlag(index, value);
     if (value) anchor_ = index;
     Changed(true);
 }
 
-void ListBox::ClearFlags() {
-    if (selectedCount_ == 0) return;
-    for (Line& line : lines_) line.selected = false;
-    selectedCount_ = 0;
-}
-
 void ListBox::ClearSelected() {
-    if (selectedCount_ == 0) return;
+    if (selected_.empty()) return;
     ClearFlags();
     Changed(true);
 }
 
 void ListBox::SelectRange(int from, int to, bool keep) {
     if (from > to) std::swap(from, to);
+    from = std::max(0, from);
+    to = std::min(to, LineCount() - 1);
     if (!keep) ClearFlags();
-    for (int i = std::max(0, from); i <= to && i < static_cast<int>(lines_.size()); ++i)
-        SetFlag(lines_[static_cast<std::size_t>(i)], true);
+    if (from > to) return;
+    const std::size_t first = Slot(from), last = Slot(to);
+    // The slots before the range, the range, then the slots after it.
+    const auto begin = std::lower_bound(selected_.begin(), selected_.end(), first);
+    const auto end = std::upper_bound(begin, selected_.end(), last);
+    std::vector<std::size_t> after(end, selected_.end());
+    selected_.erase(begin, selected_.end());
+    for (std::size_t slot = first; slot <= last; ++slot) selected_.push_back(slot);
+    selected_.insert(selected_.end(), after.begin(), after.end());
 }
 
 void ListBox::ClampTop() {
-    const int maxTop = std::max(0, static_cast<int>(lines_.size()) - PageSize());
+    const int maxTop = std::max(0, LineCount() - PageSize());
     top_ = std::clamp(top_, 0, maxTop);
 }
 
@@ -171,7 +208,7 @@ void ListBox::SetTopIndex(int index) {
 }
 
 void ListBox::ScrollIntoView(int index) {
-    if (lines_.empty()) return;
+    if (LineCount() == 0) return;
     const int page = PageSize();
     if (index < top_) top_ = index;
     else if (index >= top_ + page) top_ = index - page + 1;
@@ -187,7 +224,7 @@ Rectangle ListBox::GetItemRectangle(int index) const {
 int ListBox::IndexFromPoint(Point point) const {
     if (point.Y < 0) return -1;
     const long long index = top_ + point.Y / ItemHeight();
-    return index < static_cast<long long>(lines_.size()) ? static_cast<int>(index) : -1;
+    return index < LineCount() ? static_cast<int>(index) : -1;
 }
 
 void ListBox::OnMouseClick(Point point, Keys modifiers) {
@@ -196,14 +233,13 @@ void ListBox::OnMouseClick(Point point, Keys modifiers) {
     if (i >= 0 && selectionMode_ != forms::SelectionMode::None) {
         const bool shift = HasFlag(modifiers, Keys::Shift);
         const bool control = HasFlag(modifiers, Keys::Control);
-        Line& line = lines_[static_cast<std::size_t>(i)];
         switch (selectionMode_) {
             case forms::SelectionMode::One:
                 SelectRange(i, i, false);
                 anchor_ = caret_ = i;
                 break;
             case forms::SelectionMode::MultiSimple:
-                SetFlag(line, !line.selected);
+                SetFlag(i, !IsSelected(i));
                 anchor_ = caret_ = i;
                 break;
             case forms::SelectionMode::MultiExtended:
@@ -213,7 +249,7 @@ void ListBox::OnMouseClick(Point point, Keys modifiers) {
                     else if (!control) ClearFlags();
                 } else if (control) {
                     anchor_ = caret_ = i;
-                    SetFlag(line, !line.selected);
+                    SetFlag(i, !IsSelected(i));
                 } else {
                     anchor_ = caret_ = i;
                     SelectRange(i, i, false);
@@ -242,7 +278,7 @@ bool ListBox::IsInputKey(Keys keyData) const {
 }
 
 void ListBox::MoveCaret(int caret, bool extend) {
-    const int last = static_cast<int>(lines_.size()) - 1;
+    const int last = LineCount() - 1;
     caret = std::clamp(caret, 0, last);
     switch (selectionMode_) {
         case forms::SelectionMode::None: caret_ = caret; break;
@@ -262,7 +298,7 @@ void ListBox::MoveCaret(int caret, bool extend) {
 }
 
 void ListBox::OnKeyDownDefault(KeyEventArgs& e) {
-    if (lines_.empty()) return;
+    if (LineCount() == 0) return;
     // A one-line page would make Page Up/Down stand still; they move at least one line.
     const int step = std::max(1, PageSize() - 1);
     int caret;
@@ -274,10 +310,10 @@ void ListBox::OnKeyDownDefault(KeyEventArgs& e) {
         case Keys::PageUp: caret = caret_ - step; break;
         case Keys::PageDown: caret = caret_ + step; break;
         case Keys::Home: caret = 0; break;
-        case Keys::End: caret = static_cast<int>(lines_.size()) - 1; break;
+        case Keys::End: caret = LineCount() - 1; break;
         case Keys::Space:
             if (selectionMode_ == forms::SelectionMode::MultiSimple) {
-                SetFlag(lines_[static_cast<std::size_t>(caret_)], !lines_[static_cast<std::size_t>(caret_)].selected);
+                SetFlag(caret_, !IsSelected(caret_));
                 Changed(true);
                 e.Handled = true;
             }
@@ -298,20 +334,24 @@ void ListBox::OnPaint(DisplayList& list, Point origin, Rectangle clip) const {
     const int h = ItemHeight();
     // Only the lines in view: the last may be cut by the bottom edge.
     const int visible = (client.Height + h - 1) / h;
-    const int end = std::min(static_cast<int>(lines_.size()), top_ + visible);
+    const int end = std::min(LineCount(), top_ + visible);
     const bool focused = Focused();
+    // The selected slots from the top line on, walked along with the lines.
+    auto selected = std::lower_bound(selected_.begin(), selected_.end(), Slot(std::max(0, top_)));
     for (int i = top_; i < end; ++i) {
-        const Line& line = lines_[static_cast<std::size_t>(i)];
+        const std::size_t slot = Slot(i);
+        const bool isSelected = selected != selected_.end() && *selected == slot;
+        if (isSelected) ++selected;
         const Rectangle row{client.X, client.Y + (i - top_) * h, client.Width, h};
-        if (line.selected) {
+        if (isSelected) {
             DisplayItem& mark = AddItem(list, DrawKind::Selection, row, inner);
             mark.color = ColorRole::Highlight;
             mark.role = ItemRole::SelectedLine;
         }
         // Text sits 4 pixels in from the line's left edge.
         DisplayItem& text = AddItem(list, DrawKind::Text, {row.X + 4, row.Y, row.Width - 4, h}, inner);
-        text.text = line.text;
-        text.color = line.selected ? ColorRole::HighlightText : ColorRole::WindowText;
+        text.text = lines_[slot];
+        text.color = isSelected ? ColorRole::HighlightText : ColorRole::WindowText;
         if (focused && i == caret_) AddItem(list, DrawKind::Focus, row, inner).role = ItemRole::CaretLine;
     }
 }

@@ -2,9 +2,12 @@
 //
 // State: a selected flag per line, the caret line (where the keyboard acts), the
 // anchor line (where a Shift range starts; -1 at first) and the top line.
-// Storage is one array of (text, flag) records: adding at the end is amortised
-// O(1), removing a line is one move of the array, painting touches only the
-// lines in view, and a line costs its text plus a constant.
+// Storage is one array of texts with a head offset: adding at the end is
+// amortised O(1), removing the first line is O(1) (the spent front is dropped
+// once it outweighs the lines), removing another line is one move of the
+// array's tail, and painting touches only the lines in view. The flags are
+// kept as the ascending list of the selected lines, so a line costs its text
+// and one string record, and clearing the selection costs what is selected.
 #pragma once
 
 #include <vector>
@@ -58,7 +61,7 @@ public:
 
     // Indexes of the selected lines, ascending.
     std::vector<int> SelectedIndices() const;
-    int SelectedCount() const { return selectedCount_; }
+    int SelectedCount() const { return static_cast<int>(selected_.size()); }
     // The first selected line, or -1.
     int SelectedIndex() const;
     bool GetSelected(int index) const;
@@ -77,7 +80,7 @@ public:
     // The rectangle of line `index` in the client area (may lie outside it).
     Rectangle GetItemRectangle(int index) const;
     void ScrollIntoView(int index);
-    // Suspend and resume repainting around bulk changes.
+    // Suspend and resume repainting around bulk changes; they nest.
     void BeginUpdate() { ++updating_; }
     void EndUpdate();
 
@@ -96,21 +99,25 @@ protected:
 
 private:
     friend class ObjectCollection;
-    struct Line {
-        String text;
-        bool selected = false;
-    };
+    int LineCount() const { return static_cast<int>(lines_.size() - head_); }
+    std::size_t Slot(int index) const { return head_ + static_cast<std::size_t>(index); }
     void CheckIndex(int index) const;
-    void SetFlag(Line& line, bool value);
-    void ClearFlags();
+    bool IsSelected(int index) const;
+    void SetFlag(int index, bool value);
+    void ClearFlags() { selected_.clear(); }
+    // Takes line `index` out of the texts and the flags.
+    void EraseLine(int index);
     // Exactly lines from..to (either order) selected; with `keep`, others stay.
     void SelectRange(int from, int to, bool keep);
     void MoveCaret(int caret, bool extend);
     void ClampTop();
     void Changed(bool selection);
 
-    std::vector<Line> lines_;
-    int selectedCount_ = 0;
+    // Line i is lines_[head_ + i]; the slots before head_ are spent and empty.
+    std::vector<String> lines_;
+    std::size_t head_ = 0;
+    // The slots of the selected lines, ascending.
+    std::vector<std::size_t> selected_;
     int caret_ = 0;
     int anchor_ = -1;
     int top_ = 0;

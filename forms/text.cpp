@@ -1,7 +1,12 @@
 #include "forms/text.h"
 
 #include <cstdint>
+#include <cstring>
 #include <string_view>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace forms {
 
@@ -29,25 +34,72 @@ int sequence_shape(unsigned char lead, unsigned char& lo, unsigned char& hi) {
     return 0;
 }
 
+
+
+// Writes the 8 ASCII bytes at p as 8 code units at o.
+inline void widen_word(const unsigned char* p, char16_t* o) noexcept {
+#if defined(__SSE2__)
+    const __m128i bytes = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(o), _mm_unpacklo_epi8(bytes, _mm_setzero_si128()));
+#else
+    for (int k = 0; k < 8; ++k) o[k] = p[k];
+#endif
+}
+
+inline bool ascii_word(const unsigned char* p) noexcept {
+    std::uint64_t word;
+    std::memcpy(&word, p, 8);
+    return (word & 0x8080808080808080u) == 0;
+}
+
 }  // namespace
 
-String decode_utf8(const void* bytes, std::size_t count) {
-    String out;
-    if (count == 0) return out;
+std::size_t decode_utf8_to(const void* bytes, std::size_t count, char16_t* out) noexcept {
     const auto* p = static_cast<const unsigned char*>(bytes);
-    out.reserve(count);
+    char16_t* o = out;
     std::size_t i = 0;
     while (i < count) {
+        // Plain ASCII, the common case in tags, a word at a time. The words
+        // lie at multiples of 8 from the start, and the last one ends at the
+        // end, which is where a caller that has just copied the bytes a word
+        // at a time wrote them: a load that matches a store is forwarded at
+        // once, one that straddles two waits for both.
+        while (i % 8 == 0 && count - i >= 8 && ascii_word(p + i)) {
+            widen_word(p + i, o);
+            o += 8;
+            i += 8;
+        }
+        if (i == count) break;
+        if (count - i < 8 && count >= 8 && ascii_word(p + count - 8)) {
+            // The last word is ASCII: the bytes of it already read were one
+            // unit each, so it is written over their units, ending the text.
+            widen_word(p + count - 8, o - (i - (count - 8)));
+            o += count - i;
+            break;
+        }
         const unsigned char lead = p[i];
         if (lead < 0x80) {
-            out.push_back(lead);
+            *o++ = lead;
             ++i;
+            continue;
+        }
+        // The well-formed sequences of two bytes and the three-byte ones whose
+        // second byte may be any continuation, straight; the rest below.
+        const auto continuation = [&](std::size_t at) { return at < count && (p[at] & 0xC0) == 0x80; };
+        if (lead >= 0xC2 && lead <= 0xDF && continuation(i + 1)) {
+            *o++ = static_cast<char16_t>(((lead & 0x1F) << 6) | (p[i + 1] & 0x3F));
+            i += 2;
+            continue;
+        }
+        if (lead >= 0xE1 && lead <= 0xEF && lead != 0xED && continuation(i + 1) && continuation(i + 2)) {
+            *o++ = static_cast<char16_t>(((lead & 0x0F) << 12) | ((p[i + 1] & 0x3F) << 6) | (p[i + 2] & 0x3F));
+            i += 3;
             continue;
         }
         unsigned char lo, hi;
         const int length = sequence_shape(lead, lo, hi);
         if (length == 0) {
-            out.push_back(kReplacement);
+            *o++ = kReplacement;
             ++i;
             continue;
         }
@@ -63,15 +115,27 @@ String decode_utf8(const void* bytes, std::size_t count) {
             ++j;
             ++have;
         }
-        if (have < length) {
-            // The maximal subpart [i, j) costs one replacement; resume at the breaking byte.
-            out.push_back(kReplacement);
-            i = j;
-            continue;
-        }
-        append_code_point(out, cp);
         i = j;
+        if (have < length) {
+            // The maximal subpart before the breaking byte costs one
+            // replacement; decoding resumes at that byte.
+            *o++ = kReplacement;
+        } else if (cp >= 0x10000) {
+            // Four bytes make two units, so the output never outgrows the input.
+            *o++ = static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10));
+            *o++ = static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF));
+        } else {
+            *o++ = static_cast<char16_t>(cp);
+        }
     }
+    return static_cast<std::size_t>(o - out);
+}
+
+String decode_utf8(const void* bytes, std::size_t count) {
+    String out;
+    if (count == 0) return out;
+    out.resize(count);
+    out.resize(decode_utf8_to(bytes, count, out.data()));
     return out;
 }
 

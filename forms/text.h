@@ -43,6 +43,10 @@ inline char32_t code_point_at(const String& text, std::size_t& i) {
 // Reads exactly `count` bytes; `bytes` may be null when `count` is 0.
 // The result never has more code units than the input has bytes.
 String decode_utf8(const void* bytes, std::size_t count);
+// The same decoding written straight to `out`, which must have room for
+// `count` code units (never more are written); answers how many it wrote.
+// For callers that decode many texts into one buffer of their own.
+std::size_t decode_utf8_to(const void* bytes, std::size_t count, char16_t* out) noexcept;
 
 // Encodes UTF-16 as UTF-8 for display. An unpaired surrogate becomes U+FFFD.
 std::string to_utf8(const String& text);
