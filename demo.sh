@@ -5,17 +5,39 @@
 # first one saved, and the window opens where the first run left it.
 # Options are passed to the host (./demo.sh --help lists them); the demo
 # session runs unless --run or --script gives another one.
+#
+# ./demo.sh --windows runs the same through the Windows build under Wine, with
+# a real window (on a virtual display when there is no DISPLAY), keeps its
+# configuration in build/windows-release/demo-config and, in the demo session,
+# writes the window's picture to build/windows-release/demo-queue.png.
 set -euo pipefail
 cd "$(dirname "$0")"
-tools/ensure-packages.sh
+platform=linux
+args=()
+for arg in "$@"; do
+  if [ "$arg" = --windows ]; then platform=windows; else args+=("$arg"); fi
+done
+set -- ${args[@]+"${args[@]}"}
+if [ "$platform" = windows ]; then
+  # The host and the component only: the Windows test programs take long to build.
+  preset=windows-release
+  targets=(--target sorvale-host foo_sorvale)
+  tools/ensure-packages.sh windows
+else
+  preset=release
+  targets=()
+  tools/ensure-packages.sh
+fi
+build=build/$preset
 # The build reports its progress (and any error) on standard error, so that
 # standard output holds the session alone.
-echo "building the component and the host (release)..." >&2
-if ! { cmake --preset release >/dev/null && cmake --build --preset release; } >&2; then
+echo "building the component and the host ($preset)..." >&2
+if ! { cmake --preset "$preset" >/dev/null && cmake --build --preset "$preset" ${targets[@]+"${targets[@]}"}; } >&2; then
   echo "demo: the build failed (its errors are above)" >&2
   exit 1
 fi
 session="menu; open View/Sorvale; show; line 2; line 3 shift; key Delete; show; play; enqueue 9 10; show"
+if [ "$platform" = windows ]; then session+="; screenshot $build/demo-queue.png"; fi
 session+="; move 40 30; resize 240 260; key Escape; queue"
 own_session=no
 for arg in "$@"; do
@@ -26,4 +48,12 @@ done
 if [ "$own_session" = no ]; then
   set -- "$@" --run "$session"
 fi
-exec build/release/out/sorvale-host --config-dir build/release/demo-config "$@" build/release/out/foo_sorvale.so
+if [ "$platform" = linux ]; then
+  exec "$build/out/sorvale-host" --config-dir "$build/demo-config" "$@" "$build/out/foo_sorvale.so"
+fi
+run=(tools/wine-run "$build/out/sorvale-host.exe" --config-dir "$build/demo-config" "$@" "$build/out/foo_sorvale.dll")
+if [ -z "${DISPLAY:-}" ]; then
+  # No display of our own: a virtual one for the window, as large as a common desktop.
+  exec xvfb-run -a -s "-screen 0 1920x1080x24 -nolisten tcp" "${run[@]}"
+fi
+exec "${run[@]}"

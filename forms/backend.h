@@ -48,7 +48,8 @@ public:
     // The frame the window system puts around the client area of `form` for
     // its border style and boxes (left, caption and top, right, bottom), asked
     // at any time, before the first Show too; nothing keeps the toolkit's own
-    // figures (Form::ClientInsets). It must not change while the form lives.
+    // figures (Form::ClientInsets). It may follow the border style (the toolkit
+    // keeps the client size when that changes), nothing else the toolkit sets.
     virtual std::optional<Padding> WindowFrame(const Form&) { return std::nullopt; }
     // The pixels of the client area of `form` as its window shows them, or
     // nothing where they cannot be read back (no native window).

@@ -43,16 +43,23 @@ struct line_queue {
     bool ended = false;      // no more lines will come
     bool too_long = false;   // the reading stopped at an over-long line
     int read_error = 0;      // errno of a failed read, or 0
+    forms::Backend* wake = nullptr;  // null once the UI thread has stopped listening
+
+    // Under the lock, so that the backend cannot go while it is woken.
+    void notify() {
+        const std::lock_guard<std::mutex> hold(lock);
+        if (wake != nullptr) wake->Wake();
+    }
 };
 
-void read_lines(const std::shared_ptr<line_queue>& p_queue, std::FILE* p_input, std::size_t p_longest_line, forms::Backend* p_backend) {
+void read_lines(const std::shared_ptr<line_queue>& p_queue, std::FILE* p_input, std::size_t p_longest_line) {
     const auto hand_over = [&](std::string p_line, bool p_last) {
         {
             const std::lock_guard<std::mutex> hold(p_queue->lock);
             p_queue->lines.push_back(std::move(p_line));
             p_queue->ended = p_last;
         }
-        p_backend->Wake();
+        p_queue->notify();
     };
     std::string line;
     for (int c; (c = std::getc(p_input)) != EOF;) {
@@ -63,7 +70,7 @@ void read_lines(const std::shared_ptr<line_queue>& p_queue, std::FILE* p_input, 
                 p_queue->too_long = true;
                 p_queue->ended = true;
             }
-            p_backend->Wake();
+            p_queue->notify();
             return;
         }
         if (c == '\n') {
@@ -110,7 +117,8 @@ bool desktop::pump() {
 unsigned desktop::run_input(session& p_session, std::FILE* p_input, std::size_t p_longest_line) {
     if (!m_backend) throw std::logic_error("run_input needs a real window system");
     const auto queue = std::make_shared<line_queue>();
-    std::thread reader(read_lines, queue, p_input, p_longest_line, m_backend.get());
+    queue->wake = m_backend.get();
+    std::thread reader(read_lines, queue, p_input, p_longest_line);
     unsigned failed = 0;
     try {
         for (;;) {
@@ -133,7 +141,12 @@ unsigned desktop::run_input(session& p_session, std::FILE* p_input, std::size_t 
             if (!pump()) m_backend->WaitForEvents();
         }
     } catch (...) {
-        // The reader may sit in a read that never ends; it owns its share of the queue.
+        // The reader may sit in a read that never ends; it owns its share of
+        // the queue, and wakes nobody from now on.
+        {
+            const std::lock_guard<std::mutex> hold(queue->lock);
+            queue->wake = nullptr;
+        }
         reader.detach();
         throw;
     }

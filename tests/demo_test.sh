@@ -11,12 +11,17 @@ cp "$source/demo.sh" "$tree/"
 printf '#!/bin/sh\nexit 0\n' >"$tree/tools/ensure-packages.sh"
 cat >"$tree/bin/cmake" <<'STUB'
 #!/bin/sh
+echo "cmake $*"
 case "$*" in *--build*) echo "[1/1] Linking CXX executable out/sorvale-host"
   [ -n "${FAIL_BUILD:-}" ] && { echo "host/main.cpp:1:1: error: stand-in failure"; exit 1; } ;; esac
 exit 0
 STUB
 printf '#!/bin/sh\nfor a in "$@"; do echo "arg: $a"; done\n' >"$tree/build/release/out/sorvale-host"
-chmod +x "$tree/demo.sh" "$tree/tools/ensure-packages.sh" "$tree/bin/cmake" "$tree/build/release/out/sorvale-host"
+# The Windows host runs through tools/wine-run, inside xvfb-run when there is no display.
+printf '#!/bin/sh\necho "wine-run $1"\nshift\nfor a in "$@"; do echo "arg: $a"; done\n' >"$tree/tools/wine-run"
+printf '#!/bin/sh\necho "xvfb-run"\nshift 3\nexec "$@"\n' >"$tree/bin/xvfb-run"
+chmod +x "$tree/demo.sh" "$tree/tools/ensure-packages.sh" "$tree/bin/cmake" "$tree/build/release/out/sorvale-host" \
+  "$tree/tools/wine-run" "$tree/bin/xvfb-run"
 export PATH="$tree/bin:$PATH"
 
 failures=0
@@ -39,6 +44,19 @@ out=$("$tree/demo.sh" --run "queue" 2>&1)
 check_not "--run replaces the session" "open View/Sorvale" "$out"
 out=$("$tree/demo.sh" --help 2>&1)
 check_not "--help runs no session" "arg: --run" "$out"
+
+out=$(DISPLAY= "$tree/demo.sh" --windows 2>&1)
+check "--windows builds the Windows release" "cmake --build --preset windows-release" "$out"
+check "--windows runs the Windows host under Wine" "wine-run build/windows-release/out/sorvale-host.exe" "$out"
+check "--windows loads the DLL" "arg: build/windows-release/out/foo_sorvale.dll" "$out"
+check "--windows writes the window's picture in the session" "screenshot build/windows-release/demo-queue.png; move" "$out"
+check "--windows with no display makes a virtual one" "xvfb-run" "$out"
+check_not "--windows is the demo's, not the host's" "arg: --windows" "$out"
+out=$(DISPLAY=:5 "$tree/demo.sh" --windows --queue 3 2>&1)
+check_not "--windows on a display uses it" "xvfb-run" "$out"
+check "--windows passes the other options" "arg: --queue" "$out"
+out=$("$tree/demo.sh" 2>&1)
+check_not "the Linux demo takes no screenshot" "screenshot" "$out"
 
 set +e
 out=$(FAIL_BUILD=1 "$tree/demo.sh" 2>&1)

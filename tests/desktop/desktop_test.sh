@@ -31,6 +31,8 @@ while [ "$build" != / ] && [ ! -f "$build/CMakeCache.txt" ]; do build=$(dirname 
 export WINEPREFIX="$build/wine-prefix-desktop"
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
+# Wine takes names and arguments in the locale's character set.
+if [ "$(locale charmap 2>/dev/null)" != UTF-8 ]; then export LC_ALL=C.UTF-8; fi
 tmp=$(mktemp -d)
 xvfb=
 host_pid=
@@ -165,6 +167,12 @@ case "$scenario" in
     until_shows "queue" "5 entries"
     check "the Delete key removes its entry from the host's queue" "playback queue, 5 entries:" "$reply"
     check "the entry after it is now second" "2\. Tove Rask" "$reply"
+    xdotool key Tab
+    until_shows "show" "{Delete}"
+    check "Tab moves the focus from the list to the Delete button" "^{Delete}\[Clear \]\[Close \]$" "$reply"
+    xdotool key Right
+    until_shows "show" "{Clear }"
+    check "an arrow key moves it on to the next button" "^\[Delete\]{Clear }\[Close \]$" "$reply"
     xdotool windowmove "$window" 200 150
     until_shows "show" "window at (200, 150)"
     check "a move by the X server reaches the window" "window at (200, 150), 150 x 308:" "$reply"
