@@ -1,26 +1,64 @@
 #include "support/convert_utf8.h"
 
+#include <cstdint>
 #include <cstring>
+#include <new>
 
 #include "support/array.h"
 #include "support/exceptions.h"
-#include "support/string8.h"
 
 namespace {
+
 // Host texts are short (track tags); this bounds what a missing NUL can cost.
-constexpr t_size source_limit = 65536;
+constexpr std::size_t source_limit = 65536;
+
+// The position of the first NUL among the first source_limit bytes, or the
+// limit. The C library scans a machine word or more at a time and never
+// touches a byte in a page that the bound does not reach.
+std::size_t source_length(const char* p_source) noexcept {
+    return p_source == nullptr ? 0 : ::strnlen(p_source, source_limit);
+}
+
+// Copies p_count bytes as whole words from the start and, for a count past a
+// multiple of 8, one more word that ends at the end (shorter texts byte by
+// byte): the decoder reads the copy back in the same words, and a read that
+// matches a write of the same size and place is served without waiting.
+void copy_words(t_uint8* p_to, const char* p_from, std::size_t p_count) noexcept {
+    const auto copy_word = [&](std::size_t p_at) {
+        std::uint64_t word;
+        std::memcpy(&word, p_from + p_at, 8);
+        std::memcpy(p_to + p_at, &word, 8);
+    };
+    if (p_count < 8) {
+        for (std::size_t i = 0; i < p_count; ++i) p_to[i] = static_cast<t_uint8>(p_from[i]);
+        return;
+    }
+    for (std::size_t i = 0; p_count - i >= 8; i += 8) copy_word(i);
+    if (p_count % 8 != 0) copy_word(p_count - 8);
+}
+
 }  // namespace
 
-forms::String convertUTF8toUTF16(const char* p_source) {
-    const t_size length = pfc::strlen_max(p_source, source_limit);
-    if (length == 0) return forms::String();
+void convertUTF8toUTF16(const char* p_source, forms::String& p_out) {
+    const std::size_t length = source_length(p_source);
+    if (length == 0) return;
+    // The decoder reads its own copy of exactly the text's bytes.
     pfc::array_t<t_uint8> bytes;
-    bytes.set_size(length);
-    std::memcpy(bytes.get_ptr(), p_source, length);
+    bytes.set_size(static_cast<t_size>(length));
+    copy_words(bytes.get_ptr(), p_source, length);
+    const std::size_t start = p_out.size();
     try {
-        return forms::decode_utf8(bytes.get_ptr(), length);
+        // Room for the longest result: one unit per byte.
+        p_out.resize(start + length);
     } catch (const std::bad_alloc&) {
         // The toolkit's string allocates on its own; out of memory still says "bad allocation".
         pfc::throw_bad_alloc();
     }
+    p_out.resize(start + forms::decode_utf8_to(bytes.get_ptr(), length, p_out.data() + start));
+}
+
+forms::String convertUTF8toUTF16(const char* p_source) {
+    forms::String out;
+    convertUTF8toUTF16(p_source, out);
+    return out;
 }

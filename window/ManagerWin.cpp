@@ -1,6 +1,7 @@
 #include "window/ManagerWin.h"
 
 #include <algorithm>
+#include <climits>
 
 #include "boundary/service_api.h"
 #include "config/window_geometry.h"
@@ -102,11 +103,14 @@ namespace {
 // TITLE. The track's information stays locked while the line is built and
 // appended, and is unlocked on every path. A missing field, a track whose
 // information the host cannot give, or an entry without a track shows as an
-// empty part; the entry still gets exactly one line.
-void append_line(forms::ObjectCollection& p_lines, const t_playback_queue_item& p_entry) {
+// empty part; the entry still gets exactly one line. The line is built in
+// p_buffer, which the caller reuses for every line, and appended as a copy of
+// exactly its length, so a line carries no spare room.
+void append_line(forms::ObjectCollection& p_lines, const t_playback_queue_item& p_entry, forms::String& p_buffer) {
+    static constexpr char16_t separator[] = u" - ";
     metadb_handle* track = p_entry.m_handle.get_ptr();
     if (track == nullptr) {
-        p_lines.Add(u" - ");
+        p_lines.Add(separator);
         return;
     }
     track->lock_info();
@@ -118,7 +122,11 @@ void append_line(forms::ObjectCollection& p_lines, const t_playback_queue_item& 
         artist = info->meta_get_ex("ARTIST", pfc::infinite_size, 0);
         title = info->meta_get_ex("TITLE", pfc::infinite_size, 0);
     }
-    p_lines.Add(convertUTF8toUTF16(artist) + u" - " + convertUTF8toUTF16(title));
+    p_buffer.clear();
+    convertUTF8toUTF16(artist, p_buffer);
+    p_buffer += separator;
+    convertUTF8toUTF16(title, p_buffer);
+    p_lines.Add(forms::String(p_buffer));
 }
 
 }  // namespace
@@ -128,15 +136,21 @@ void ManagerWin::reloadQueue(t_uint32 startingindex) {
     pfc::list_t<t_playback_queue_item, pfc::alloc_fast> queue;
     api->read_queue_contents(queue);
 
+    // The list repaints once for the whole change, however many lines it touches.
+    queueList->BeginUpdate();
+    const pfc::on_scope_exit end_update([this]() noexcept { queueList->EndUpdate(); });
     auto& lines = queueList->Items;
     if (startingindex == 0) {
         lines.Clear();
+        // A full rebuild knows its line count: the list's array is sized once.
+        lines.Reserve(static_cast<int>(std::min<t_size>(queue.get_count(), INT_MAX)));
     } else {
         while (static_cast<t_uint32>(lines.Count()) > startingindex) lines.RemoveAt(static_cast<int>(startingindex));
     }
     if (startingindex > static_cast<t_uint32>(lines.Count())) startingindex = static_cast<t_uint32>(lines.Count());
 
-    for (t_uint32 i = startingindex; i < queue.get_count(); ++i) append_line(lines, queue[i]);
+    forms::String line;
+    for (t_uint32 i = startingindex; i < queue.get_count(); ++i) append_line(lines, queue[i], line);
 }
 
 void ManagerWin::removeButton_Click(forms::Object&, const forms::EventArgs&) {

@@ -214,9 +214,32 @@ TEST(ConvertUtf8ToUtf16, ReadsAtMostTheFirst65536Bytes) {
     EXPECT_EQ(convertUTF8toUTF16(split.data()), forms::String(65534, u'c') + u'\uFFFD');
 }
 
+TEST(ConvertUtf8ToUtf16, AppendsToABufferReadingNoBytePastTheNulAtAnyLength) {
+    forms::String buffer = u"ab";
+    convertUTF8toUTF16("\xC3\xA9x", buffer);
+    convertUTF8toUTF16(nullptr, buffer);
+    convertUTF8toUTF16("", buffer);
+    EXPECT_EQ(buffer, u"ab\u00E9x");
+    // Texts that end just before an unreadable page, at every length around
+    // the word size, plain and ending in a two-byte sequence.
+    for (std::size_t length = 0; length <= 20; ++length) {
+        guarded_bytes plain(length + 1, 'p');
+        plain.data()[length] = '\0';
+        EXPECT_EQ(convertUTF8toUTF16(plain.data()), forms::String(length, u'p')) << length;
+        if (length < 2) continue;
+        guarded_bytes accented(length + 1, 'q');
+        std::memcpy(accented.data() + length - 2, "\xC3\xA9", 3);
+        EXPECT_EQ(convertUTF8toUTF16(accented.data()), forms::String(length - 2, u'q') + u'\u00E9') << length;
+    }
+}
+
 TEST(ConvertUtf8ToUtf16, OutOfMemoryIsBadAllocation) {
     const allocation_failure out_of_memory(1);
     expect_bad_alloc([] { convertUTF8toUTF16("text"); });
+    forms::String buffer = u"kept";
+    const allocation_failure again(1);
+    expect_bad_alloc([&] { convertUTF8toUTF16("text", buffer); });
+    EXPECT_EQ(buffer, u"kept");
 }
 
 }  // namespace
