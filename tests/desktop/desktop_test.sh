@@ -8,7 +8,8 @@
 #
 # SCENARIO: frame (a top-most tool window off the taskbar, of the design
 # size), input (click, Delete, a move, Esc, and the place kept for the next
-# start), screenshot (the highlight where the layout puts the selected lines).
+# start), screenshot (Shift and Ctrl clicks, the highlight where the layout
+# puts the selected lines, the close box).
 #
 # Found on the way: with no window manager on the display, Wine draws the
 # frame itself, so the X window is the whole 150 x 308 window; and it sets
@@ -204,6 +205,11 @@ case "$scenario" in
     check "the screenshot is written" "screenshot of the window, 142 x 284 pixels" "$reply"
     # Lines 2, 3 and 5 at 2 + 13 x (line - 1) in the client area, 13 high.
     check "the highlight lies on lines 2, 3 and 5" "^highlight rows 15-40 54-66$" "$(probe highlight "$tmp/queue.png")"
+    # The close box in the caption, which Wine draws itself with no window manager,
+    # 12 pixels in from the right edge.
+    xdotool mousemove 138 12 click 1
+    until_shows "show" "no window open"
+    check "the close box closes the window" "(no window open)" "$reply"
     stop_host
     ;;
   *)
