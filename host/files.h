@@ -76,8 +76,8 @@ std::filesystem::path resolve_links(const std::filesystem::path& p_path);
 // contents or the new, never half of either. When p_file is a symbolic link,
 // the file it leads to is the one replaced, in that file's folder, and the
 // link stays. A file that is replaced keeps its permission bits (on Windows
-// the new file has the folder's inherited access rights, and a read-only
-// file is not replaced: file_error). file_error says why it failed; p_file
+// the new file has the access rights the folder gives, and Windows itself
+// refuses to replace a read-only file). file_error says why it failed; p_file
 // is then unchanged. Windows: MoveFileExW with MOVEFILE_REPLACE_EXISTING and
 // MOVEFILE_WRITE_THROUGH.
 void replace_atomically(const std::filesystem::path& p_file, std::span<const unsigned char> p_data);

@@ -13,6 +13,7 @@ constinit std::uint64_t g_seen = 0;
 constinit std::uint64_t g_fail_at = 0;  // 0: disarmed
 constinit bool g_fail_after = false;
 constinit std::int64_t g_live = 0;
+constinit bool g_expand_refused = false;
 
 // Counts one allocation attempt and says whether it must fail.
 bool injected_failure() {
@@ -48,7 +49,7 @@ void heap_free(void* block) {
 }
 
 bool heap_expand(void* block, std::size_t size) {
-    if (block == nullptr) return false;
+    if (block == nullptr || g_expand_refused) return false;
 #if defined(_WIN32)
     // The C runtime's own resize in place: null when the block cannot have
     // that size where it lies, and then it is left as it was.
@@ -71,6 +72,8 @@ void heap_disarm() {
     g_fail_at = 0;
     g_fail_after = false;
 }
+
+void heap_refuse_expand(bool refused) { g_expand_refused = refused; }
 
 std::uint64_t heap_allocations() { return g_seen; }
 

@@ -40,6 +40,10 @@ bool heap_expand(void* block, std::size_t size);
 // exhaustion would.
 void heap_fail_at(std::uint64_t n, bool and_after = false);
 void heap_disarm();
+// While refused, heap_expand answers false for every block, as a heap with no
+// room beside any block would, so callers take their copying path whatever
+// the heap below can do.
+void heap_refuse_expand(bool refused);
 std::uint64_t heap_allocations();  // allocations seen since the last arm/disarm
 std::int64_t heap_live_blocks();   // blocks handed out and not yet freed
 

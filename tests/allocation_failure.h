@@ -18,3 +18,14 @@ public:
     allocation_failure& operator=(const allocation_failure&) = delete;
     ~allocation_failure() { platform::heap_disarm(); }
 };
+
+// No block can grow or shrink where it lies, for one scope: containers copy
+// into a new block, on any heap (the C runtime's _expand on Windows often
+// could resize in place).
+class no_resize_in_place {
+public:
+    no_resize_in_place() { platform::heap_refuse_expand(true); }
+    no_resize_in_place(const no_resize_in_place&) = delete;
+    no_resize_in_place& operator=(const no_resize_in_place&) = delete;
+    ~no_resize_in_place() { platform::heap_refuse_expand(false); }
+};

@@ -89,9 +89,9 @@ inline bytes guid_bytes(const GUID& p_guid) {
     return out;
 }
 // One record: GUID, payload length (or the length it claims), payload.
-inline bytes record(const GUID& p_guid, const bytes& p_payload, long p_claimed = -1) {
+inline bytes record(const GUID& p_guid, const bytes& p_payload, std::int64_t p_claimed = -1) {
     bytes out(cfg_codec::header_size);
-    cfg_codec::put_header(out.data(), p_guid, static_cast<t_uint32>(p_claimed < 0 ? static_cast<long>(p_payload.size()) : p_claimed));
+    cfg_codec::put_header(out.data(), p_guid, static_cast<t_uint32>(p_claimed < 0 ? static_cast<std::int64_t>(p_payload.size()) : p_claimed));
     return out + p_payload;
 }
 inline bytes pair_payload(t_int32 p_x, t_int32 p_y) {

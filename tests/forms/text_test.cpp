@@ -1,7 +1,9 @@
 #include "forms/text.h"
 
 #include <gtest/gtest.h>
+#if !defined(_WIN32)  // no ICU is built for mingw
 #include <unicode/ustring.h>
+#endif
 
 #include <cstdint>
 #include <random>
@@ -15,6 +17,11 @@ constexpr char16_t R = 0xFFFD;
 
 forms::String decode(const Bytes& b) { return forms::decode_utf8(b.data(), b.size()); }
 
+#if defined(_WIN32)
+constexpr bool have_icu = false;
+forms::String icu_decode(const Bytes& b) { return decode(b); }
+#else
+constexpr bool have_icu = true;
 // ICU's converter with U+FFFD substitution, given an explicit length.
 forms::String icu_decode(const Bytes& b) {
     std::u16string out(b.size() + 1, u'\0');
@@ -27,6 +34,7 @@ forms::String icu_decode(const Bytes& b) {
     out.resize(static_cast<std::size_t>(length));
     return out;
 }
+#endif
 
 std::u16string reps(int n) { return std::u16string(static_cast<std::size_t>(n), R); }
 
@@ -90,6 +98,10 @@ Bytes random_bytes(std::mt19937& rng) {
 }
 
 TEST(DecodeUtf8, AgreesWithIcuOnRandomBytes) {
+    if (!have_icu) {
+        GTEST_SKIP() << "no ICU in the Windows build, and the system's own decoder (MultiByteToWideChar) does not "
+                        "replace by maximal subparts under Wine, so there is nothing to compare with";
+    }
     std::mt19937 rng(20240611);
     for (int n = 0; n < 200000; ++n) {
         const Bytes b = random_bytes(rng);

@@ -4,11 +4,10 @@
 
 #include <gtest/gtest.h>
 
-#include <dlfcn.h>
-
 #include <string>
 
 #include "host/application.h"
+#include "host/dynamic_library.h"
 #include "host/string_sink.h"
 
 // A host with the real component library loaded, and its services at hand.
@@ -19,7 +18,7 @@ protected:
     void TearDown() override {
         app.shutdown();
         // Each test starts from a freshly loaded library with its statics as at load.
-        EXPECT_EQ(dlopen(SORVALE_COMPONENT, RTLD_NOW | RTLD_NOLOAD), nullptr) << "the library stayed loaded";
+        EXPECT_FALSE(host::dynamic_library::is_loaded(SORVALE_COMPONENT)) << "the library stayed loaded";
         expect_host_balanced(app);
     }
 

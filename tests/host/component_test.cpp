@@ -2,26 +2,34 @@
 // service list, the component-version service and the main menu built from its
 // command set.
 
-#include <elf.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <regex>
+#include <thread>
 #include <vector>
+
+#if !defined(_WIN32)
+#include <elf.h>
+#endif
 
 #include "boundary/componentversion.h"
 #include "component_fixture.h"
 #include "forms/automation.h"
 #include "forms/list_box.h"
 #include "host/component_list.h"
+#include "host/files.h"
 #include "host/main_menu.h"
 #include "integration/initquit.h"
 #include "integration/mainmenu_commands.h"
 #include "integration/playback_queue_callback.h"
 #include "platform/com.h"
 #include "tests/allocation_failure.h"
+#include "tests/temporary_folder.h"
 
 TEST_F(LoadedComponent, ClientOffersItsFourUncountedServicesInListOrder) {
     auto& client = component->client();
@@ -54,6 +62,25 @@ TEST_F(LoadedComponent, ClientOffersItsFourUncountedServicesInListOrder) {
     EXPECT_TRUE(app.services().services_of(mainmenu_commands::class_guid).empty());
 }
 
+#if defined(_WIN32)
+// On a thread of its own that has not met the runtime yet: each call of the
+// export sets the thread up as a single-threaded apartment once more (so it
+// takes two CoUninitialize to leave it), and the component never leaves it.
+TEST_F(LoadedComponent, EveryExportCallStartsTheComponentRuntimeAndAnswersTheSameClient) {
+    host::host_api other_api(app.services());
+    std::thread([&] {
+        EXPECT_EQ(platform::thread_apartment(), platform::apartment::none);
+        EXPECT_EQ(component->entry()(&app.api(), component->handle()), &component->client());
+        EXPECT_EQ(component->entry()(&other_api, component->handle()), &component->client());
+        EXPECT_EQ(platform::thread_apartment(), platform::apartment::single_threaded);
+        platform::leave_apartment();
+        EXPECT_EQ(platform::thread_apartment(), platform::apartment::single_threaded) << "entered once per call";
+        platform::leave_apartment();
+        EXPECT_EQ(platform::thread_apartment(), platform::apartment::none);
+    }).join();
+    component->entry()(&app.api(), component->handle());  // leave the host's own API in place
+}
+#else
 TEST_F(LoadedComponent, EveryExportCallStartsTheComponentRuntimeAndAnswersTheSameClient) {
     platform::reset_co_initialize_calls();
     host::host_api other_api(app.services());
@@ -65,11 +92,12 @@ TEST_F(LoadedComponent, EveryExportCallStartsTheComponentRuntimeAndAnswersTheSam
     EXPECT_TRUE(record.last_reserved_was_null);
     component->entry()(&app.api(), component->handle());  // leave the host's own API in place
 }
+#endif
 
 TEST_F(LoadedComponent, ComponentListShowsTheTextsOfTheVersionService) {
     const host::component_entry entry = host::describe_component(*component);  // one sink for all four texts
     EXPECT_TRUE(entry.has_version_info);
-    EXPECT_EQ(entry.file_name, "foo_sorvale.so") << "the host passed the file name, not the path";
+    EXPECT_EQ(entry.file_name, SORVALE_COMPONENT_NAME) << "the host passed the file name, not the path";
     EXPECT_EQ(entry.name, "Sorvale");
     EXPECT_EQ(entry.version, "0.1.1");
     const std::regex form(
@@ -90,13 +118,13 @@ TEST_F(LoadedComponent, LibraryPathKeepsOnlyTheLatestFileName) {
     client.set_library_path("/somewhere", nullptr);
     EXPECT_EQ(file_name(), "") << "a missing name is stored as the empty text";
 
-    client.set_library_path("/x", "foo_sorvale.so");
+    client.set_library_path("/x", SORVALE_COMPONENT_NAME);
     const std::string error = message_of<std::bad_alloc>([&] {
         const allocation_failure out_of_memory(1);
         client.set_library_path("/x", "a-much-longer-file-name-than-before.so");
     });
     EXPECT_EQ(error, "bad allocation");
-    EXPECT_EQ(file_name(), "foo_sorvale.so") << "out of memory keeps the name";
+    EXPECT_EQ(file_name(), SORVALE_COMPONENT_NAME) << "out of memory keeps the name";
 }
 
 TEST_F(LoadedComponent, HostMenuListsTheCommandUnderViewAndRunsIt) {
@@ -114,9 +142,10 @@ TEST_F(LoadedComponent, HostMenuListsTheCommandUnderViewAndRunsIt) {
 }
 
 TEST(ComponentBeforeSetup, ReportsAnEmptyFileNameUntilTheHostGivesOne) {
-    void* library = dlopen(SORVALE_COMPONENT, RTLD_NOW | RTLD_LOCAL);
-    ASSERT_NE(library, nullptr) << dlerror();
-    auto entry = reinterpret_cast<foobar2000_get_interface_t>(dlsym(library, "foobar2000_get_interface"));
+    std::string reason;
+    HINSTANCE library = host::dynamic_library::open(SORVALE_COMPONENT, reason);
+    ASSERT_NE(library, nullptr) << reason;
+    auto entry = reinterpret_cast<foobar2000_get_interface_t>(host::dynamic_library::find(library, "foobar2000_get_interface"));
     host::registry services;
     host::host_api api(services);
     host::string_sink sink;
@@ -128,7 +157,7 @@ TEST(ComponentBeforeSetup, ReportsAnEmptyFileNameUntilTheHostGivesOne) {
         static_cast<componentversion*>(out.get_ptr())->get_file_name(sink);
     }
     EXPECT_EQ(sink.text(), "");
-    dlclose(library);
+    host::dynamic_library::close(library);
 }
 
 namespace {
@@ -148,7 +177,7 @@ TEST_P(LoadingRefuses, WithAClearErrorAndNothingLoaded) {
     const std::string error = message_of<host::load_error>([&] { app.load_component(GetParam().path); });
     EXPECT_NE(error.find(GetParam().named_in_error), std::string::npos) << error;
     EXPECT_TRUE(app.components().empty());
-    EXPECT_EQ(dlopen(OLD_CLIENT_COMPONENT, RTLD_NOW | RTLD_NOLOAD), nullptr) << "a refused library is closed";
+    EXPECT_FALSE(host::dynamic_library::is_loaded(OLD_CLIENT_COMPONENT)) << "a refused library is closed";
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, LoadingRefuses,
@@ -161,20 +190,70 @@ INSTANTIATE_TEST_SUITE_P(Table, LoadingRefuses,
 // other file argument, never a library of that name on the search path.
 TEST(ComponentPath, ABareNameIsTheFileInTheCurrentFolder) {
     const std::filesystem::path before = std::filesystem::current_path();
-    char pattern[] = "/tmp/sorvale-bare-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    std::ofstream(std::filesystem::path(pattern) / "foo_sorvale.so") << "a text file named like the component\n";
+    const std::filesystem::path folder = make_temporary_folder("sorvale-bare-");
+    std::ofstream(folder / SORVALE_COMPONENT_NAME) << "a text file named like the component\n";
     host::application app;
-    std::filesystem::current_path(pattern);
-    const std::string error = message_of<host::load_error>([&] { app.load_component("foo_sorvale.so"); });
+    std::filesystem::current_path(folder);
+    const std::string error = message_of<host::load_error>([&] { app.load_component(SORVALE_COMPONENT_NAME); });
     std::filesystem::current_path(std::filesystem::path(SORVALE_COMPONENT).parent_path());
-    EXPECT_EQ(app.load_component("foo_sorvale.so").file_name(), "foo_sorvale.so") << "from its own folder";
+    EXPECT_EQ(app.load_component(SORVALE_COMPONENT_NAME).file_name(), SORVALE_COMPONENT_NAME) << "from its own folder";
     std::filesystem::current_path(before);
-    std::filesystem::remove_all(pattern);
-    EXPECT_NE(error.find("cannot load component foo_sorvale.so"), std::string::npos) << error;
+    std::filesystem::remove_all(folder);
+    EXPECT_NE(error.find("cannot load component " SORVALE_COMPONENT_NAME), std::string::npos) << error;
     EXPECT_EQ(app.components().size(), 1u);
 }
 
+// A library in a folder whose name is not ASCII loads like any other: the
+// host's UTF-8 path reaches the system whole (on Windows, as UTF-16).
+TEST(ComponentPath, AFolderWithANonAsciiNameLoadsLikeAnyOther) {
+    const std::filesystem::path top = make_temporary_folder("sorvale-path-");
+    const std::filesystem::path folder = top / host::files::path_of("S\xC3\xB8rv\xC3\xA5le \xE3\x82\xBD\xE3\x83\xAB");
+    std::filesystem::create_directory(folder);
+    std::filesystem::copy_file(SORVALE_COMPONENT, folder / SORVALE_COMPONENT_NAME);
+    {
+        host::application app;
+        const std::string path = host::files::text_of(folder / SORVALE_COMPONENT_NAME);
+        EXPECT_EQ(app.load_component(path).file_name(), SORVALE_COMPONENT_NAME);
+        EXPECT_TRUE(host::dynamic_library::is_loaded(path));
+        app.shutdown();
+        EXPECT_FALSE(host::dynamic_library::is_loaded(path));
+    }
+    std::filesystem::remove_all(top);
+}
+
+#if defined(_WIN32)
+// The functions the DLL exports, read straight from the export directory of
+// the PE file: one, by its plain name.
+TEST(ComponentLibrary, DefinesExactlyOneDynamicSymbol) {
+    std::ifstream in(SORVALE_COMPONENT, std::ios::binary);
+    const std::vector<char> file((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const auto read = [&](std::size_t p_at, std::size_t p_size) {
+        std::uint32_t value = 0;  // little-endian, as this machine
+        if (p_at + p_size <= file.size()) std::memcpy(&value, file.data() + p_at, p_size);
+        return value;
+    };
+    const std::size_t pe = read(0x3C, 4), optional = pe + 24, sections = optional + read(pe + 20, 2);
+    ASSERT_EQ(read(pe, 4), 0x4550u) << "PE signature";
+    ASSERT_EQ(read(optional, 2), 0x20Bu) << "a 64-bit image";
+    // The file offset of an address in the loaded image.
+    const auto offset = [&](std::size_t p_address) -> std::size_t {
+        for (std::size_t s = sections; s < sections + 40 * read(pe + 6, 2); s += 40) {
+            const std::size_t start = read(s + 12, 4), size = std::max(read(s + 8, 4), read(s + 16, 4));
+            if (p_address >= start && p_address < start + size) return p_address - start + read(s + 20, 4);
+        }
+        return file.size();
+    };
+    const std::size_t directory = offset(read(optional + 112, 4));  // the first data directory: exports
+    ASSERT_LT(directory, file.size()) << "no export directory";
+    EXPECT_EQ(read(directory + 20, 4), 1u) << "functions exported, by name or by number";
+    std::vector<std::string> names;
+    for (std::size_t i = 0; i < read(directory + 24, 4); ++i) {
+        const std::size_t name = offset(read(offset(read(directory + 32, 4)) + 4 * i, 4));
+        if (name < file.size()) names.emplace_back(file.data() + name);
+    }
+    EXPECT_EQ(names, std::vector<std::string>{"foobar2000_get_interface"});
+}
+#else
 // The names the library defines in its dynamic symbol table, read straight from the ELF file.
 TEST(ComponentLibrary, DefinesExactlyOneDynamicSymbol) {
     std::ifstream in(SORVALE_COMPONENT, std::ios::binary);
@@ -193,3 +272,4 @@ TEST(ComponentLibrary, DefinesExactlyOneDynamicSymbol) {
     }
     EXPECT_EQ(names, std::vector<std::string>{"foobar2000_get_interface"});
 }
+#endif

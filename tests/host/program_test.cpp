@@ -1,83 +1,36 @@
 // The program sorvale-host as a user runs it: its options, checked before
 // anything is loaded, and the way out that always runs the shutdown.
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <stdlib.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
-#include <thread>
 #include <vector>
 
+#include "child_process.h"
 #include "config/record_codec.h"
 #include "config/window_geometry.h"
+#include "host/files.h"
+#include "tests/temporary_folder.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-enum class input { none, folder, closed };
-
-struct ran {
-    int status = -1;  // the exit status, or 128 + the signal
-    std::string out;
-    std::string err;
-};
-
-std::string file_text(const fs::path& p_file) {
-    std::ifstream in(p_file, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
+using child_process::input;
+using child_process::ran;
 
 // A folder of its own for each test: the configuration, scripts, output.
 class Program : public ::testing::Test {
 protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/sorvale-program-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        folder = pattern;
-    }
-    void TearDown() override { fs::remove_all(folder); }
+    void SetUp() override { folder = make_temporary_folder("sorvale-program-"); }
+    void TearDown() override { remove_temporary_folder(folder); }
 
     // Runs sorvale-host with p_args and standard input as p_input; a run
     // that takes longer than 60 seconds is killed.
     ran run(const std::vector<std::string>& p_args, input p_input = input::none) {
-        const fs::path out = folder / "stdout", err = folder / "stderr";
-        const pid_t child = fork();
-        if (child == 0) {
-            const int in = p_input == input::folder ? open(folder.c_str(), O_RDONLY) : open("/dev/null", O_RDONLY);
-            dup2(in, 0);
-            if (p_input == input::closed) close(0);
-            dup2(open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 1);
-            dup2(open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 2);
-            std::vector<char*> argv{const_cast<char*>(SORVALE_HOST)};
-            for (const auto& arg : p_args) argv.push_back(const_cast<char*>(arg.c_str()));
-            argv.push_back(nullptr);
-            execv(SORVALE_HOST, argv.data());
-            _exit(127);
-        }
-        ran result;
-        int status = 0;
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-        while (waitpid(child, &status, WNOHANG) == 0) {
-            if (std::chrono::steady_clock::now() > deadline) {
-                kill(child, SIGKILL);
-                waitpid(child, &status, 0);
-                break;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
-        result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-        result.out = file_text(out);
-        result.err = file_text(err);
-        return result;
+        return child_process::run(SORVALE_HOST, p_args, p_input, folder);
     }
 
     fs::path folder;
@@ -96,9 +49,9 @@ class ProgramRefuses : public Program, public ::testing::WithParamInterface<refu
 
 TEST_P(ProgramRefuses, WithOneLineBeforeLoadingAnything) {
     std::ofstream(folder / "plain-file") << "x";
-    std::vector<std::string> args{"--config-dir", (folder / "config").string()};
+    std::vector<std::string> args{"--config-dir", host::files::text_of(folder / "config")};
     for (std::string arg : GetParam().args) {
-        if (arg.starts_with("@")) arg = folder.string() + arg.substr(1);
+        if (arg.starts_with("@")) arg = host::files::text_of(folder) + arg.substr(1);
         args.push_back(arg);
     }
     const ran result = run(args, GetParam().stdin_is);
@@ -147,7 +100,18 @@ TEST_F(Program, AComponentThatFailsToLoadStillShutsDownTheOnesLoaded) {
     EXPECT_EQ(result.status, 1);
     EXPECT_NE(result.err.find("cannot load component " + not_a_library.string()), std::string::npos) << result.err;
     EXPECT_NE(result.out.find("configuration saved for 1 of 1 components"), std::string::npos) << result.out;
-    EXPECT_EQ(fs::file_size(folder / "foo_sorvale.so.cfg"), component_config_size);
+    EXPECT_EQ(fs::file_size(folder / SORVALE_COMPONENT_NAME ".cfg"), component_config_size);
+}
+
+// A path that is not ASCII passes whole from the command line to the files
+// the host makes (on Windows: UTF-16 arguments, UTF-16 file names).
+TEST_F(Program, KeepsItsConfigurationInAFolderWithANonAsciiName) {
+    const fs::path config = folder / host::files::path_of("\xC3\x85lborg \xE8\xA8\xAD\xE5\xAE\x9A");
+    const ran result = run({"--config-dir", host::files::text_of(config), "--queue", "0", SORVALE_COMPONENT});
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_NE(result.out.find("configuration saved for 1 of 1 components in " + host::files::text_of(config) + "\n"), std::string::npos)
+        << result.out;
+    EXPECT_EQ(fs::file_size(config / SORVALE_COMPONENT_NAME ".cfg"), component_config_size);
 }
 
 // The host knows a record's GUID and length, and nothing of what its payload means.
@@ -156,7 +120,7 @@ TEST_F(Program, ShowsEachStoredRecordAsItsGuidAndLength) {
     cfg_codec::put_header(stored.data(), guid_cfgMainWindowPosition, cfgCoordinates::payload_size);
     cfg_codec::put_header(stored.data() + cfg_codec::record_size(cfgCoordinates::payload_size), guid_cfgMainWindowSize,
                           cfgCoordinates::payload_size);
-    std::ofstream(folder / "foo_sorvale.so.cfg", std::ios::binary)
+    std::ofstream(folder / SORVALE_COMPONENT_NAME ".cfg", std::ios::binary)
         .write(reinterpret_cast<const char*>(stored.data()), static_cast<std::streamsize>(stored.size()));
     const ran result = run({"--config-dir", folder.string(), "--queue", "0", SORVALE_COMPONENT});
     EXPECT_EQ(result.status, 0) << result.err;

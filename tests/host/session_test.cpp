@@ -17,13 +17,12 @@ namespace {
 class Session : public LoadedComponent {
 protected:
     unsigned run(const std::string& p_script) {
-        char* buffer = nullptr;
-        std::size_t size = 0;
-        std::FILE* out = open_memstream(&buffer, &size);
+        std::FILE* out = std::tmpfile();
         const unsigned failed = host::session(app, out).run_all(p_script);
+        output.assign(static_cast<std::size_t>(std::ftell(out)), '\0');
+        std::rewind(out);
+        output.resize(std::fread(output.data(), 1, output.size(), out));
         std::fclose(out);
-        output.assign(buffer, size);
-        std::free(buffer);
         return failed;
     }
     bool printed(const std::string& p_text) const { return output.find(p_text) != std::string::npos; }

@@ -60,6 +60,10 @@ TEST(Heap, EachCallAnswersCountsAndKeepsBlocksAsDocumented) {
     EXPECT_FALSE(platform::heap_expand(nullptr, 0));
     EXPECT_EQ(platform::heap_allocations(), 0u);
     platform::heap_disarm();
+    platform::heap_refuse_expand(true);
+    EXPECT_FALSE(platform::heap_expand(block, 16)) << "refused by the test hook";
+    platform::heap_refuse_expand(false);
+    EXPECT_TRUE(platform::heap_expand(block, 16));
     EXPECT_STREQ(static_cast<const char*>(block), "heap");
     platform::heap_free(block);
 }

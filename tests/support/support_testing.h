@@ -9,8 +9,17 @@
 #include <new>
 #include <stdexcept>
 
+#if defined(_WIN32)
+extern "C" {
+// From <memoryapi.h>, declared here: <windows.h> brings a GUID of its own.
+__declspec(dllimport) void* __stdcall VirtualAlloc(void* p_address, std::size_t p_size, unsigned long p_type, unsigned long p_protect);
+__declspec(dllimport) int __stdcall VirtualProtect(void* p_address, std::size_t p_size, unsigned long p_protect, unsigned long* p_old);
+__declspec(dllimport) int __stdcall VirtualFree(void* p_address, std::size_t p_size, unsigned long p_type);
+}
+#else
 #include <sys/mman.h>
 #include <unistd.h>
+#endif
 
 #include "integration/metadb_handle.h"
 #include "platform/heap.h"
@@ -91,6 +100,18 @@ void expect_bad_alloc(t_operation p_operation) {
 
 // p_size bytes of p_fill that end where an inaccessible page begins: reading past them faults.
 struct guarded_bytes {
+#if defined(_WIN32)
+    // VirtualAlloc's MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE, PAGE_NOACCESS and MEM_RELEASE.
+    guarded_bytes(std::size_t p_size, char p_fill)
+        : page(4096), length((p_size + page - 1) / page * page + page),
+          base(static_cast<char*>(VirtualAlloc(nullptr, length, 0x1000 | 0x2000, 0x04))) {
+        unsigned long old = 0;
+        if (base == nullptr || VirtualProtect(base + length - page, page, 0x01, &old) == 0) throw std::runtime_error("VirtualAlloc");
+        m_data = base + length - page - p_size;
+        std::memset(m_data, p_fill, p_size);
+    }
+    ~guarded_bytes() { VirtualFree(base, 0, 0x8000); }
+#else
     guarded_bytes(std::size_t p_size, char p_fill)
         : page(static_cast<std::size_t>(sysconf(_SC_PAGESIZE))), length((p_size + page - 1) / page * page + page),
           base(static_cast<char*>(mmap(nullptr, length, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0))) {
@@ -98,8 +119,9 @@ struct guarded_bytes {
         m_data = base + length - page - p_size;
         std::memset(m_data, p_fill, p_size);
     }
-    guarded_bytes(const guarded_bytes&) = delete;
     ~guarded_bytes() { munmap(base, length); }
+#endif
+    guarded_bytes(const guarded_bytes&) = delete;
     char* data() const { return m_data; }
     std::size_t page, length;
     char* base;

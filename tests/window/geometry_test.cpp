@@ -3,6 +3,7 @@
 
 #include "forms/backend.h"
 #include "support/scope_exit.h"
+#include "tests/temporary_folder.h"
 #include "window_fixture.h"
 
 namespace automation = forms::automation;
@@ -165,8 +166,7 @@ forms::Form* open_from_menu(host::component_library& p_component) {
 }  // namespace
 
 TEST(QueueWindowRestart, GeometrySurvivesARestartThroughTheConfigurationFile) {
-    const auto folder = std::filesystem::temp_directory_path() / ("sorvale-window-" + std::to_string(::getpid()));
-    std::filesystem::remove_all(folder);
+    const auto folder = make_temporary_folder("sorvale-window-");
     {
         host::application app{[](const std::string&) {}};
         app.use_config_folder(folder);
@@ -176,7 +176,7 @@ TEST(QueueWindowRestart, GeometrySurvivesARestartThroughTheConfigurationFile) {
         automation::ResizeTo(*form, {250, 350});
         app.shutdown();  // closes the window, then saves
     }
-    EXPECT_EQ(dlopen(SORVALE_COMPONENT, RTLD_NOW | RTLD_NOLOAD), nullptr);
+    EXPECT_FALSE(host::dynamic_library::is_loaded(SORVALE_COMPONENT));
     {
         host::application app{[](const std::string&) {}};
         app.use_config_folder(folder);
