@@ -60,8 +60,40 @@ void sort_stable_t(t_callback& p_callback, t_size p_num);
 void reorder(reorder_callback& p_callback, const t_size* p_order, t_size p_count);
 
 // Breaks the wrapped comparer's ties on the elements' initial positions,
-// which it carries along through every swap. Does not own p_chain. Final, so
-// that the sort inlines it and only the wrapped callback costs a table call.
+// which it carries along through every swap. Does not own p_chain. For a
+// known type t_chain it is itself known to the sort, so nothing in a stable
+// sort is called through a table.
+template <typename t_chain>
+class sort_callback_stabilizer_t {
+public:
+    // Throws std::bad_alloc when p_count positions cannot be held.
+    sort_callback_stabilizer_t(t_chain& p_chain, t_size p_count) : m_chain(p_chain) {
+        m_order.set_size(p_count);
+        t_size* order = m_order.get_ptr();
+        for (t_size i = 0; i < p_count; ++i) order[i] = i;
+    }
+
+    t_int32 compare(t_size p_index1, t_size p_index2) {
+        const t_int32 result = m_chain.compare(p_index1, p_index2);
+        // Keeps the tie out of the sort's loops, which then run with one jump fewer.
+        if (result != 0) [[likely]] return result;
+        const auto delta = static_cast<t_int32>(m_order[p_index1] - m_order[p_index2]);
+        return (delta > 0) - (delta < 0);
+    }
+    void swap(t_size p_index1, t_size p_index2) {
+        m_chain.swap(p_index1, p_index2);
+        const t_size held = m_order[p_index1];
+        m_order[p_index1] = m_order[p_index2];
+        m_order[p_index2] = held;
+    }
+
+private:
+    t_chain& m_chain;
+    array_t<t_size> m_order;
+};
+
+// The same over the interface, for sort_stable. Final, so that the sort
+// calls it directly and only the wrapped callback costs a table call.
 class sort_callback_stabilizer final : public sort_callback {
 public:
     // Throws std::bad_alloc when p_count positions cannot be held.
@@ -72,8 +104,7 @@ public:
     void swap(t_size p_index1, t_size p_index2) override;
 
 private:
-    sort_callback& m_chain;
-    array_t<t_size> m_order;
+    sort_callback_stabilizer_t<sort_callback> m_stabilizer;
 };
 
 // Shifts every position by m_delta on the way to the wrapped callback, so a
@@ -100,48 +131,18 @@ template <typename t_callback>
 inline constexpr bool is_known_v = !std::is_polymorphic_v<t_callback> || std::is_final_v<t_callback>;
 
 // Ranges of 8 or fewer: move the largest to the end, shrink, repeat. Among
-// equal largest elements the first one found goes to the end.
+// equal largest elements the first one found goes to the end. Written plainly:
+// where the compare is inlined the compiler makes the choice of max a select,
+// and a hand-made select or loops unrolled per size both measured slower.
 template <typename t_callback>
 inline void selection_sort(t_callback& p_callback, t_size p_lo, t_size p_hi) {
     while (p_hi > p_lo) {
         t_size max = p_lo;
         for (t_size p = p_lo + 1; p <= p_hi; ++p) {
-            // A select, not a branch: which element is larger is a coin toss
-            // the processor would guess wrong half the time.
-            const t_size larger = 0u - static_cast<t_size>(p_callback.compare(p, max) > 0);
-            max ^= (max ^ p) & larger;
+            if (p_callback.compare(p, max) > 0) max = p;
         }
         p_callback.swap(max, p_hi);
         --p_hi;
-    }
-}
-
-// The same for a count fixed here, unrolled: no loop ends to guess.
-template <t_size t_count, typename t_callback>
-inline void selection_sort_n(t_callback& p_callback, t_size p_lo) {
-#pragma GCC unroll 8
-    for (t_size hi = p_lo + t_count - 1; hi > p_lo; --hi) {
-        t_size max = p_lo;
-#pragma GCC unroll 8
-        for (t_size p = p_lo + 1; p <= hi; ++p) {
-            const t_size larger = 0u - static_cast<t_size>(p_callback.compare(p, max) > 0);
-            max ^= (max ^ p) & larger;
-        }
-        p_callback.swap(max, hi);
-    }
-}
-
-template <typename t_callback>
-inline void sort_small(t_callback& p_callback, t_size p_lo, t_size p_hi) {
-    switch (p_hi - p_lo + 1) {
-    case 2: return selection_sort_n<2>(p_callback, p_lo);
-    case 3: return selection_sort_n<3>(p_callback, p_lo);
-    case 4: return selection_sort_n<4>(p_callback, p_lo);
-    case 5: return selection_sort_n<5>(p_callback, p_lo);
-    case 6: return selection_sort_n<6>(p_callback, p_lo);
-    case 7: return selection_sort_n<7>(p_callback, p_lo);
-    case 8: return selection_sort_n<8>(p_callback, p_lo);
-    default: return selection_sort(p_callback, p_lo, p_hi);
     }
 }
 
@@ -150,8 +151,11 @@ struct pending_range {
     t_size m_hi;
 };
 
+// Never inlined: in its own frame the loops keep their values in registers,
+// which measured faster than when merged into a caller. The scans are told
+// to expect going on, so that going on costs no jump.
 template <typename t_callback>
-void quicksort(t_callback& p_callback, t_size p_num) {
+[[gnu::noinline]] void quicksort(t_callback& p_callback, t_size p_num) {
     if (p_num < 2) return;
     // The larger part is pushed and the smaller one sorted first, so each
     // pending range is at most half its parent: 30 entries cover 2^32 positions.
@@ -162,7 +166,7 @@ void quicksort(t_callback& p_callback, t_size p_num) {
     for (;;) {
         const t_size size = hi - lo + 1;
         if (size <= 8) {
-            sort_small(p_callback, lo, hi);
+            selection_sort(p_callback, lo, hi);
         } else {
             t_size mid = lo + size / 2;
             if (p_callback.compare(lo, mid) > 0) p_callback.swap(lo, mid);
@@ -174,14 +178,14 @@ void quicksort(t_callback& p_callback, t_size p_num) {
             for (;;) {
                 if (mid > low) {
                     do ++low;
-                    while (low < mid && p_callback.compare(low, mid) <= 0);
+                    while (low < mid && __builtin_expect(p_callback.compare(low, mid) <= 0, 1));
                 }
                 if (mid <= low) {
                     do ++low;
-                    while (low <= hi && p_callback.compare(low, mid) <= 0);
+                    while (low <= hi && __builtin_expect(p_callback.compare(low, mid) <= 0, 1));
                 }
                 do --high;
-                while (high > mid && p_callback.compare(high, mid) > 0);
+                while (high > mid && __builtin_expect(p_callback.compare(high, mid) > 0, 1));
                 if (high < low) break;
                 p_callback.swap(low, high);
                 // The pivot travels with the swap.
@@ -227,34 +231,6 @@ void sort_t(t_callback& p_callback, t_size p_num) {
     static_assert(sort_internal::is_known_v<t_callback>, "an open class is called through its table: use pfc::sort");
     sort_internal::quicksort(p_callback, p_num);
 }
-
-// sort_callback_stabilizer for a known callback type, itself known to the sort.
-template <typename t_callback>
-class sort_callback_stabilizer_t {
-public:
-    sort_callback_stabilizer_t(t_callback& p_chain, t_size p_count) : m_chain(p_chain) {
-        m_order.set_size(p_count);
-        t_size* order = m_order.get_ptr();
-        for (t_size i = 0; i < p_count; ++i) order[i] = i;
-    }
-
-    t_int32 compare(t_size p_index1, t_size p_index2) {
-        const t_int32 result = m_chain.compare(p_index1, p_index2);
-        if (result != 0) return result;
-        const auto delta = static_cast<t_int32>(m_order[p_index1] - m_order[p_index2]);
-        return (delta > 0) - (delta < 0);
-    }
-    void swap(t_size p_index1, t_size p_index2) {
-        m_chain.swap(p_index1, p_index2);
-        const t_size held = m_order[p_index1];
-        m_order[p_index1] = m_order[p_index2];
-        m_order[p_index2] = held;
-    }
-
-private:
-    t_callback& m_chain;
-    array_t<t_size> m_order;
-};
 
 template <typename t_callback>
 void sort_stable_t(t_callback& p_callback, t_size p_num) {
