@@ -53,7 +53,10 @@ if [ "$platform" = linux ]; then
 fi
 run=(tools/wine-run "$build/out/sorvale-host.exe" --config-dir "$build/demo-config" "$@" "$build/out/foo_sorvale.dll")
 if [ -z "${DISPLAY:-}" ]; then
-  # No display of our own: a virtual one for the window, as large as a common desktop.
-  exec xvfb-run -a -s "-screen 0 1920x1080x24 -nolisten tcp" "${run[@]}"
+  # No display of our own: a virtual one for the window, as large as a common
+  # desktop. Wine's server (tools/wine-run keeps its prefix in the build
+  # folder) goes before the display does, so that nothing of Wine's complains.
+  exec xvfb-run -a -s "-screen 0 1920x1080x24 -nolisten tcp" \
+    bash -c '"$@"; status=$?; WINEPREFIX=$0 wineserver -k 2>/dev/null; exit $status' "$PWD/$build/wine-prefix" "${run[@]}"
 fi
 exec "${run[@]}"
