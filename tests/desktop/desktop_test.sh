@@ -4,12 +4,13 @@
 # input sent through the X server (xdotool) as a user's would come, and the
 # window read back from outside (window_probe.exe, xprop).
 #
-#   desktop_test.sh SCENARIO HOST.exe COMPONENT.dll PROBE.exe
+#   desktop_test.sh SCENARIO HOST.exe COMPONENT.dll PROBE.exe [BACKEND_TESTS.exe]
 #
 # SCENARIO: frame (a top-most tool window off the taskbar, of the design
 # size), input (click, Delete, a move, Esc, and the place kept for the next
 # start), screenshot (Shift and Ctrl clicks, the highlight where the layout
-# puts the selected lines, the close box).
+# puts the selected lines, the close box), backend (the Win32 backend's own
+# tests, BACKEND_TESTS.exe, on the display).
 #
 # Found on the way: with no window manager on the display, Wine draws the
 # frame itself, so the X window is the whole 150 x 308 window; and it sets
@@ -19,11 +20,12 @@
 # Wine runs in a prefix of these tests' own (<build>/wine-prefix-desktop), so
 # that its server speaks to this display alone; the tests take turns on it.
 set -euo pipefail
-(($# == 4)) || { echo "usage: $0 frame|input|screenshot HOST.exe COMPONENT.dll PROBE.exe" >&2; exit 2; }
+(($# == 4 || $# == 5)) || { echo "usage: $0 frame|input|screenshot|backend HOST.exe COMPONENT.dll PROBE.exe [BACKEND_TESTS.exe]" >&2; exit 2; }
 scenario=$1
 host=$2
 component=$3
 probe=$4
+backend_tests=${5:-}
 source=$(cd "$(dirname "$0")/../.." && pwd)
 build=$(cd "$(dirname "$host")" && pwd)
 while [ "$build" != / ] && [ ! -f "$build/CMakeCache.txt" ]; do build=$(dirname "$build"); done
@@ -211,6 +213,11 @@ case "$scenario" in
     until_shows "show" "no window open"
     check "the close box closes the window" "(no window open)" "$reply"
     stop_host
+    ;;
+  backend)
+    if wine "$backend_tests" 2>&1 | tr -d '\r' >"$tmp/backend.out"; then :; fi
+    cat "$tmp/backend.out"
+    check "the backend's tests ran on the display and passed" "^\[  PASSED  \] 6 tests" "$(cat "$tmp/backend.out")"
     ;;
   *)
     echo "unknown scenario $scenario" >&2

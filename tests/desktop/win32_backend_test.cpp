@@ -1,0 +1,211 @@
+// The Win32 backend on a desktop (desktop_test.sh runs this program on a
+// virtual display): the native window has the form's styles and the system's
+// frame, input posted to it reaches the toolkit, the toolkit's own requests
+// are not handed back as input, a handler's error comes out of the event
+// loop, and Capture reads back what Present drew.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <thread>
+#include <tuple>
+#include <vector>
+
+#include "forms/forms.h"
+#include "forms/win32_backend.h"
+
+#include <windows.h>
+// windows.h makes these names macros; here they are the toolkit's.
+#undef CreateWindow
+#undef SetWindowText
+
+namespace {
+
+using forms::Keys;
+using forms::Point;
+using forms::Rectangle;
+using forms::Size;
+
+// A small always-on-top tool window: a list of six lines over a Close button
+// that Esc presses.
+class Picker : public forms::Form {
+public:
+    Picker() {
+        list = new forms::ListBox();
+        closeButton = new forms::Button();
+        SuspendLayout();
+        list->SetSelectionMode(forms::SelectionMode::MultiExtended);
+        list->SetIntegralHeight(false);
+        list->SetBounds({0, 0, 160, 90});
+        list->SetTabIndex(0);
+        for (const char16_t* line : {u"one", u"two", u"three", u"four", u"five", u"six"}) list->Items.Add(line);
+        closeButton->SetText(u"Close");
+        closeButton->SetBounds({0, 95, 75, 23});
+        closeButton->SetTabIndex(1);
+        closeButton->Click += [this](forms::Object&, const forms::EventArgs&) { Close(); };
+        Controls.Add(list);
+        Controls.Add(closeButton);
+        SetCancelButton(closeButton);
+        SetText(u"Picker");
+        SetFormBorderStyle(forms::FormBorderStyle::SizableToolWindow);
+        SetClientSize({160, 120});
+        SetMinimumSize({100, 80});
+        SetMaximizeBox(false);
+        SetMinimizeBox(false);
+        SetShowInTaskbar(false);
+        SetTopMost(true);
+        SetStartPosition(forms::FormStartPosition::Manual);
+        SetLocation({50, 60});
+        ResumeLayout(false);
+    }
+    // The middle of list line `index`, in the form's client area.
+    Point Line(int index) const {
+        const Rectangle line = list->GetItemRectangle(index);
+        const forms::Padding border = list->ClientInsets();
+        return {list->Left() + border.Left + line.X + 10, list->Top() + border.Top + line.Y + line.Height / 2};
+    }
+
+    forms::ListBox* list;
+    forms::Button* closeButton;
+};
+
+LPARAM At(Point p) { return MAKELPARAM(p.X, p.Y); }
+
+std::uint32_t Colour(int index) {
+    const COLORREF c = GetSysColor(index);
+    return 0xFF000000u | static_cast<std::uint32_t>(GetRValue(c)) << 16 | static_cast<std::uint32_t>(GetGValue(c)) << 8 | GetBValue(c);
+}
+
+class Win32BackendTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        backend = forms::Win32Backend::Open();
+        if (!backend) GTEST_SKIP() << "no desktop to draw on";
+        forms::Application::SetBackend(backend.get());
+        form = new Picker();
+        form->Show();
+        hwnd = static_cast<HWND>(backend->NativeWindow(*form));
+        ASSERT_NE(hwnd, nullptr);
+        Settle();
+    }
+    void TearDown() override {
+        forms::Application::Shutdown();
+        backend.reset();
+    }
+    // What the window system has queued, and what the toolkit then has to do.
+    void Settle() {
+        for (int turn = 0; turn < 100; ++turn) {
+            const bool events = backend->ProcessEvents();
+            if (!forms::Application::DoEvents() && !events) return;
+        }
+    }
+    void Post(UINT message, WPARAM wParam, LPARAM lParam = 0) {
+        PostMessageW(hwnd, message, wParam, lParam);
+        Settle();
+    }
+
+    std::unique_ptr<forms::Win32Backend> backend;
+    Picker* form = nullptr;
+    HWND hwnd = nullptr;
+};
+
+TEST_F(Win32BackendTest, TheWindowHasTheFormsStylesAndTheSystemsFrame) {
+    const auto style = static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL_STYLE));
+    const auto exStyle = static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL_EXSTYLE));
+    EXPECT_TRUE(exStyle & WS_EX_TOPMOST);
+    EXPECT_TRUE(exStyle & WS_EX_TOOLWINDOW);
+    EXPECT_TRUE(style & WS_THICKFRAME);
+    EXPECT_FALSE(style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX));
+    RECT frame{0, 0, 0, 0};
+    AdjustWindowRectEx(&frame, style, FALSE, exStyle);
+    EXPECT_EQ(form->ClientInsets(), forms::Padding(-frame.left, -frame.top, frame.right, frame.bottom));
+    RECT client, outer;
+    GetClientRect(hwnd, &client);
+    GetWindowRect(hwnd, &outer);
+    EXPECT_EQ(Size(client.right, client.bottom), Size(160, 120));
+    EXPECT_EQ(Rectangle(outer.left, outer.top, outer.right - outer.left, outer.bottom - outer.top), form->Bounds());
+    wchar_t title[16] = {};
+    GetWindowTextW(hwnd, title, 16);
+    EXPECT_EQ(std::wstring(title), L"Picker");
+}
+
+TEST_F(Win32BackendTest, ClicksKeysAndTheCloseBoxReachTheToolkit) {
+    Post(WM_LBUTTONDOWN, 0, At(form->Line(2)));
+    Post(WM_LBUTTONDOWN, MK_SHIFT, At(form->Line(4)));
+    EXPECT_EQ(form->list->SelectedIndices(), (std::vector<int>{2, 3, 4}));
+    Post(WM_LBUTTONDOWN, MK_CONTROL, At(form->Line(3)));
+    EXPECT_EQ(form->list->SelectedIndices(), (std::vector<int>{2, 4}));
+    Post(WM_KEYDOWN, VK_DOWN);
+    EXPECT_EQ(form->list->SelectedIndices(), (std::vector<int>{4}));
+    Post(WM_KEYDOWN, VK_TAB);
+    EXPECT_TRUE(form->closeButton->Focused());
+
+    bool cancel = true;
+    form->FormClosing += [&](forms::Object&, forms::FormClosingEventArgs& e) { e.Cancel = cancel; };
+    Post(WM_CLOSE, 0);
+    EXPECT_TRUE(IsWindow(hwnd)) << "a closing handler may keep the window";
+    cancel = false;
+    Post(WM_CLOSE, 0);
+    EXPECT_FALSE(IsWindow(hwnd));
+    EXPECT_TRUE(forms::Application::OpenForms().empty());
+}
+
+TEST_F(Win32BackendTest, MovesAndSizesFromOutsideReachTheToolkitAndItsOwnMoveIsOneEvent) {
+    int moves = 0;
+    form->Move += [&](forms::Object&, const forms::EventArgs&) { ++moves; };
+    SetWindowPos(hwnd, nullptr, 200, 210, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    EXPECT_EQ(std::make_pair(form->Location(), moves), std::make_pair(Point(200, 210), 1));
+    form->SetLocation({300, 310});
+    RECT outer;
+    GetWindowRect(hwnd, &outer);
+    EXPECT_EQ(std::make_tuple(outer.left, outer.top, moves), std::make_tuple(300L, 310L, 2)) << "one Move for one move";
+    // Made smaller than its minimum from outside, the window comes back to it.
+    SetWindowPos(hwnd, nullptr, 0, 0, 20, 20, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    GetWindowRect(hwnd, &outer);
+    EXPECT_EQ(std::make_pair(form->Size(), Size(outer.right - outer.left, outer.bottom - outer.top)), std::make_pair(Size(100, 80), Size(100, 80)));
+    MINMAXINFO limits{};
+    SendMessageW(hwnd, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
+    EXPECT_EQ(std::make_pair(Size(limits.ptMinTrackSize.x, limits.ptMinTrackSize.y), Size(limits.ptMaxTrackSize.x, limits.ptMaxTrackSize.y)),
+              std::make_pair(Size(100, 80), form->MaximumTrackSize()));
+}
+
+TEST_F(Win32BackendTest, AHandlersErrorComesOutOfTheEventLoopWhichGoesOn) {
+    form->list->KeyDown += [](forms::Object&, forms::KeyEventArgs& e) {
+        if (e.KeyCode == Keys::F1) throw std::runtime_error("the handler failed");
+    };
+    PostMessageW(hwnd, WM_KEYDOWN, VK_F1, 0);
+    EXPECT_THROW(backend->ProcessEvents(), std::runtime_error);
+    Post(WM_KEYDOWN, VK_END);
+    EXPECT_EQ(form->list->SelectedIndices(), (std::vector<int>{5}));
+}
+
+TEST_F(Win32BackendTest, CaptureReadsBackWhatPresentDrew) {
+    form->list->SetSelected(1, true);
+    Settle();
+    const std::optional<forms::Picture> picture = backend->Capture(*form);
+    ASSERT_TRUE(picture);
+    ASSERT_EQ(Size(picture->width, picture->height), Size(160, 120));
+    const Point selected = form->Line(1), plain = form->Line(4);
+    // Left of the text, inside the list's border.
+    EXPECT_EQ(picture->At(3, selected.Y), Colour(COLOR_HIGHLIGHT));
+    EXPECT_EQ(picture->At(3, plain.Y), Colour(COLOR_WINDOW));
+    // Between the list and the button row: the form's face.
+    EXPECT_EQ(picture->At(100, 92), Colour(COLOR_BTNFACE));
+}
+
+TEST_F(Win32BackendTest, AWakeEndsAWaitFromAnotherThreadAndIsKeptUntilOne) {
+    backend->Wake();
+    backend->WaitForEvents();  // at once: the wake came first
+    std::thread waker([this] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        backend->Wake();
+    });
+    backend->WaitForEvents();
+    waker.join();
+}
+
+}  // namespace
