@@ -1,12 +1,29 @@
-// The list box at 100,000 lines: appending, dropping the first line, painting.
+// The list box alone at 1,000, 10,000 and 100,000 lines: appending, dropping
+// the first line, selecting a line and painting (what a line holds:
+// bench/window/memory_bench.cpp).
+//
+// Each case keeps the list at its length (an untimed step undoes the timed
+// one); short steps run in batches. Times are the thread's CPU time, one step
+// reported as 1 / items_per_second.
 #include <benchmark/benchmark.h>
-#include <malloc.h>
+
+#include <string>
+#include <vector>
 
 #include "forms/forms.h"
+#include "thread_clock.h"
 
 namespace {
 
-constexpr int kLines = 100000;
+constexpr int batch = 1000;
+
+// Line i: an artist and a title of lengths that vary as a queue's do.
+forms::String LineText(int i) {
+    static const char16_t* const artists[] = {u"Tove Rask", u"The Copper Wrens", u"Ilse Marrow", u"Aurelio Vantaggi"};
+    static const char16_t* const titles[] = {u"Thin Ice Cartography", u"Quiet Engines", u"Lanterns Over Brackwater",
+                                             u"Fieldwork No. 3", u"Ten Minutes of Rain"};
+    return forms::String(artists[i % 4]) + u" - " + titles[i % 5];
+}
 
 struct Window {
     forms::Form* form = new forms::Form();
@@ -21,70 +38,77 @@ struct Window {
     }
     ~Window() { forms::Application::Shutdown(); }
     void Fill(int count) {
-        for (int i = 0; i < count; ++i) list->Items.Add(u"Some Artist - Some Title " + forms::String(1, char16_t(u'0' + i % 10)));
+        for (int i = 0; i < count; ++i) list->Items.Add(LineText(i));
     }
 };
 
-void AddLine(benchmark::State& state) {
-    Window w;
-    w.Fill(kLines);
-    for (auto _ : state) {
-        w.list->Items.Add(u"Some Artist - Some Title");
-        if (w.list->Items.Count() > 2 * kLines) {
-            state.PauseTiming();
-            w.list->Items.Clear();
-            w.Fill(kLines);
-            state.ResumeTiming();
-        }
-    }
-}
-BENCHMARK(AddLine);
+int Lines(const benchmark::State& state) { return static_cast<int>(state.range(0)); }
 
-void RemoveFirstLine(benchmark::State& state) {
+void BM_add_line(benchmark::State& state) {
     Window w;
-    w.Fill(kLines);
-    w.list->SetSelected(kLines / 2, true);
+    w.Fill(Lines(state));
+    const forms::String text = LineText(7);
     for (auto _ : state) {
-        w.list->Items.RemoveAt(0);
-        state.PauseTiming();
-        w.list->Items.Add(u"Some Artist - Some Title");
-        state.ResumeTiming();
+        const double start = thread_clock::now();
+        for (int i = 0; i < batch; ++i) w.list->Items.Add(text);
+        state.SetIterationTime(thread_clock::now() - start);
+        for (int i = 0; i < batch; ++i) w.list->Items.RemoveAt(0);
     }
+    state.SetItemsProcessed(state.iterations() * batch);
 }
-BENCHMARK(RemoveFirstLine);
 
-void PaintAt(benchmark::State& state) {
+// With a selected line further down, whose flag must follow its line.
+void BM_remove_first_line(benchmark::State& state) {
     Window w;
-    w.Fill(static_cast<int>(state.range(0)));
-    w.list->SetTopIndex(static_cast<int>(state.range(0)) / 2);
+    w.Fill(Lines(state));
+    const forms::String text = LineText(7);
+    for (auto _ : state) {
+        for (int i = 0; i < batch; ++i) w.list->Items.Add(text);
+        w.list->ClearSelected();
+        w.list->SetSelected(w.list->Items.Count() - 1, true);
+        const double start = thread_clock::now();
+        for (int i = 0; i < batch; ++i) w.list->Items.RemoveAt(0);
+        state.SetIterationTime(thread_clock::now() - start);
+        if (w.list->SelectedIndices() != std::vector<int>{Lines(state) - 1}) state.SkipWithError("the flag did not follow its line");
+    }
+    state.SetItemsProcessed(state.iterations() * batch);
+}
+
+// A click on a line anywhere in the list, scrolled into view first.
+void BM_select_line(benchmark::State& state) {
+    Window w;
+    w.Fill(Lines(state));
+    for (auto _ : state) {
+        const double start = thread_clock::now();
+        for (int i = 0; i < batch; ++i) forms::automation::ClickLine(*w.list, static_cast<int>((i * 7919LL) % Lines(state)));
+        state.SetIterationTime(thread_clock::now() - start);
+    }
+    if (w.list->SelectedCount() != 1) state.SkipWithError("not exactly one line selected");
+    state.SetItemsProcessed(state.iterations() * batch);
+}
+
+void BM_paint(benchmark::State& state) {
+    Window w;
+    w.Fill(Lines(state));
+    w.list->SetTopIndex(Lines(state) / 2);
     forms::DisplayList list;
     for (auto _ : state) {
+        const double start = thread_clock::now();
         w.form->PaintForm(list);
+        state.SetIterationTime(thread_clock::now() - start);
         benchmark::DoNotOptimize(list.data());
     }
     state.counters["items"] = static_cast<double>(list.size());
-}
-BENCHMARK(PaintAt)->Arg(100)->Arg(kLines);
-
-// Memory per line, measured on the heap: 100,000 lines of 24 code units each, so
-// the figure is the 48-byte text (plus the allocator's own header) and the constant.
-// Small blocks and the large (mapped) block of the line array.
-std::size_t InUse() {
-    const auto info = mallinfo2();
-    return info.uordblks + info.hblkhd;
+    state.SetItemsProcessed(state.iterations());
 }
 
-void HeapBytesPerLine(benchmark::State& state) {
-    for (auto _ : state) {
-        Window w;
-        const auto before = InUse();
-        w.list->Items.Reserve(kLines);
-        w.Fill(kLines);
-        const auto after = InUse();
-        state.counters["bytes_per_line"] = static_cast<double>(after - before) / kLines;
-    }
-    state.counters["text_bytes"] = 24 * sizeof(char16_t);
+void lengths(benchmark::internal::Benchmark* p_benchmark) {
+    p_benchmark->Arg(1000)->Arg(10000)->Arg(100000)->UseManualTime()->Unit(benchmark::kMicrosecond);
 }
-BENCHMARK(HeapBytesPerLine)->Iterations(1);
 
 }  // namespace
+
+BENCHMARK(BM_add_line)->Apply(lengths);
+BENCHMARK(BM_remove_first_line)->Apply(lengths);
+BENCHMARK(BM_select_line)->Apply(lengths);
+BENCHMARK(BM_paint)->Apply(lengths);

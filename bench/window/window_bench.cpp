@@ -1,94 +1,136 @@
-// The queue window on a huge queue, through the real component loaded by the
-// host: opening it, and following the three kinds of change.
+// The queue window through the real component loaded by the host, at 1,000,
+// 10,000 and 100,000 queued entries: opening it, following the three kinds of
+// change, deleting a line and selecting one (memory_bench.cpp: what it holds).
+//
+// Every case keeps the queue at its length: what one step adds, an untimed
+// step takes away. Times are the thread's CPU time (thread_clock.h); each
+// case reports one step as 1 / items_per_second, a step of a batch included.
 
 #include <benchmark/benchmark.h>
 
 #include <vector>
 
+#include "../forms/thread_clock.h"
 #include "forms/application.h"
-#include "forms/automation.h"
-#include "forms/form.h"
-#include "forms/list_box.h"
-#include "host/application.h"
-#include "host/main_menu.h"
+#include "integration/playback_queue_callback.h"
+#include "loaded_host.h"
 
 namespace {
 
-namespace automation = forms::automation;
+using bench_window::loaded_host;
+namespace automation = bench_window::automation;
 
-// A host with the component loaded and p_entries queued (the library's tracks
-// over and over).
-struct loaded_host {
-    explicit loaded_host(t_size p_entries) : app([](const std::string&) {}) {
-        app.load_component(SORVALE_COMPONENT);
-        std::vector<t_playback_queue_item> items;
-        items.reserve(p_entries);
-        for (t_size i = 0; i < p_entries; ++i) items.push_back(app.tracks().queue_item(i % app.tracks().size()));
-        app.queue().add(items);
-    }
-    ~loaded_host() { app.shutdown(); }
+// Steps too short to time one by one run in batches of this many.
+constexpr int batch = 1000;
 
-    void open() {
-        host::main_menu menu(app.services());
-        menu.run(*menu.find("View", "Sorvale"));
-    }
-    static forms::Form& window() { return *automation::FindForm(u"ManagerWin"); }
-    static forms::ListBox& list() { return automation::Get<forms::ListBox>(window(), u"queueList"); }
-
-    host::application app;
-};
-
-void BM_open_window(benchmark::State& state) {
-    loaded_host host(static_cast<t_size>(state.range(0)));
+// View > Sorvale to a filled list: the whole queue read, every line built.
+void BM_open(benchmark::State& state) {
+    loaded_host host(state);
     for (auto _ : state) {
+        const double start = thread_clock::now();
         host.open();
-        state.PauseTiming();
-        if (loaded_host::list().Items.Count() != state.range(0)) state.SkipWithError("lines missing");
+        state.SetIterationTime(thread_clock::now() - start);
+        if (!host.mirrors(state, host.entries)) break;
         automation::Close(loaded_host::window());
         forms::Application::Collect();
-        state.ResumeTiming();
     }
-    state.SetItemsProcessed(state.iterations() * state.range(0));
+    state.SetItemsProcessed(state.iterations());
 }
 
-// One entry added behind a full window: the whole queue is read, one line appended.
+// The component's own report of an added entry when no entry is new: the
+// whole queue is read into its list (a reference per entry) and the list goes
+// again, with no line to append. This is the part of the report that grows
+// with the queue.
+void report_nothing_new(loaded_host& p_host) {
+    for (const auto& listener : p_host.app.services().services_of(playback_queue_callback::class_guid))
+        static_cast<playback_queue_callback*>(listener.get_ptr())->on_changed(playback_queue_callback::origin_entries_added);
+}
+
+// One entry added behind an open window: the whole queue is read, one line
+// appended. The head then leaves (untimed), so the queue keeps its length.
+// Beside it, in the same state, the report with nothing new (counter
+// copy_seconds): what is left is the part that does not grow with the queue.
 void BM_entry_added(benchmark::State& state) {
-    loaded_host host(static_cast<t_size>(state.range(0)));
+    loaded_host host(state);
     host.open();
-    const auto extra = std::vector<t_playback_queue_item>{host.app.tracks().queue_item(0)};
-    for (auto _ : state) host.app.queue().add(extra);
-}
-
-// The head starts playing: the first line goes, nothing is read.
-void BM_head_taken(benchmark::State& state) {
-    loaded_host host(static_cast<t_size>(state.range(0)));
-    host.open();
+    const auto extra = host.entries_from(0, 1);
+    double copying = 0;
     for (auto _ : state) {
+        const double copy_start = thread_clock::now();
+        report_nothing_new(host);
+        copying += thread_clock::now() - copy_start;
+        const double start = thread_clock::now();
+        host.app.queue().add(extra);
+        state.SetIterationTime(thread_clock::now() - start);
+        if (!host.mirrors(state, host.entries + 1)) break;
         host.app.queue().take_head();
-        state.PauseTiming();
-        host.app.queue().add(std::vector<t_playback_queue_item>{host.app.tracks().queue_item(0)});
-        state.ResumeTiming();
     }
+    state.counters["copy_seconds"] = benchmark::Counter(copying, benchmark::Counter::kAvgIterations);
+    state.SetItemsProcessed(state.iterations());
 }
 
-// One line deleted with the Delete key: the host removes it and every line is rebuilt.
-void BM_delete_one(benchmark::State& state) {
-    loaded_host host(static_cast<t_size>(state.range(0)));
+// The head starts playing: the host drops it and the window its first line;
+// nothing is read. A batch of heads is taken after an untimed refill.
+void BM_head_taken(benchmark::State& state) {
+    loaded_host host(state);
     host.open();
+    const auto refill = host.entries_from(0, batch);
+    for (auto _ : state) {
+        host.app.queue().add(refill);
+        const double start = thread_clock::now();
+        for (int i = 0; i < batch; ++i) host.app.queue().take_head();
+        state.SetIterationTime(thread_clock::now() - start);
+        if (!host.mirrors(state, host.entries)) break;
+    }
+    state.SetItemsProcessed(state.iterations() * batch);
+}
+
+// One selected line deleted with the Delete key: the host removes the entry,
+// reports it, and every line is rebuilt; the line now at the deleted place is
+// selected. Selecting before and adding an entry after are untimed.
+void BM_delete_one(benchmark::State& state) {
+    loaded_host host(state);
+    host.open();
+    const auto extra = host.entries_from(1, 1);
     for (auto _ : state) {
         automation::ClickLine(loaded_host::list(), 1);
+        const double start = thread_clock::now();
         automation::PressKey(loaded_host::window(), forms::Keys::Delete);
-        state.PauseTiming();
-        host.app.queue().add(std::vector<t_playback_queue_item>{host.app.tracks().queue_item(0)});
-        state.ResumeTiming();
+        state.SetIterationTime(thread_clock::now() - start);
+        if (!host.mirrors(state, host.entries - 1)) break;
+        if (loaded_host::list().SelectedIndices() != std::vector<int>{1}) state.SkipWithError("line 1 not selected");
+        host.app.queue().add(extra);
     }
+    state.SetItemsProcessed(state.iterations());
+}
+
+// A click on a line, anywhere in the list (scrolled into view first, as a
+// user would): exactly that line is selected. In batches.
+void BM_select_line(benchmark::State& state) {
+    loaded_host host(state);
+    host.open();
+    forms::ListBox& list = loaded_host::list();
+    std::vector<int> targets(batch);
+    for (int i = 0; i < batch; ++i) targets[static_cast<std::size_t>(i)] = static_cast<int>((i * 7919LL) % host.entries);
+    for (auto _ : state) {
+        const double start = thread_clock::now();
+        for (int line : targets) automation::ClickLine(list, line);
+        state.SetIterationTime(thread_clock::now() - start);
+        if (list.SelectedIndices() != std::vector<int>{targets.back()}) state.SkipWithError("not exactly the line clicked");
+    }
+    state.SetItemsProcessed(state.iterations() * batch);
+}
+
+void lengths(benchmark::internal::Benchmark* p_benchmark) {
+    p_benchmark->Arg(1000)->Arg(10000)->Arg(100000)->UseManualTime();
 }
 
 }  // namespace
 
-BENCHMARK(BM_open_window)->Arg(1000)->Arg(100000)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_entry_added)->Arg(100000)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_head_taken)->Arg(100000)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_delete_one)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_open)->Apply(lengths)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_entry_added)->Apply(lengths)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_head_taken)->Apply(lengths)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_delete_one)->Apply(lengths)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_select_line)->Apply(lengths)->Unit(benchmark::kMicrosecond);
 
 BENCHMARK_MAIN();
