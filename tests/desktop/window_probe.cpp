@@ -6,10 +6,14 @@
 //                               styles, sizes and tracking limits
 //   window_probe highlight PNG  the rows of a screenshot that hold the
 //                               system's highlight colour
+//   window_probe glyphs FILE    the characters of a UTF-8 text that the
+//                               dialog font draws as the box of a missing glyph
 #include <windows.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <set>
 #include <string>
 
 #pragma GCC diagnostic push
@@ -97,11 +101,82 @@ int highlight(const char* p_file) {
     return 0;
 }
 
+// A character drawn alone, black on white, in the dialog font as the backend
+// takes it, with the fonts linked to it: the pixels of a 48 x 24 cell.
+class Cell {
+public:
+    Cell() {
+        NONCLIENTMETRICSW metrics{};
+        metrics.cbSize = sizeof metrics;
+        SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
+        font_ = CreateFontIndirectW(&metrics.lfMessageFont);
+        dc_ = CreateCompatibleDC(nullptr);
+        BITMAPINFO info{};
+        info.bmiHeader = {sizeof info.bmiHeader, kWidth, -kHeight, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+        bitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits_), nullptr, 0);
+        SelectObject(dc_, bitmap_);
+        SelectObject(dc_, font_);
+    }
+    ~Cell() {
+        DeleteDC(dc_);
+        DeleteObject(bitmap_);
+        DeleteObject(font_);
+    }
+    std::string Draw(const std::wstring& p_character) {
+        RECT all{0, 0, kWidth, kHeight};
+        FillRect(dc_, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+        DrawTextW(dc_, p_character.c_str(), static_cast<int>(p_character.size()), &all, DT_SINGLELINE | DT_NOPREFIX);
+        GdiFlush();
+        return std::string(reinterpret_cast<const char*>(bits_), static_cast<std::size_t>(kWidth * kHeight * 4));
+    }
+
+private:
+    static constexpr int kWidth = 48;
+    static constexpr int kHeight = 24;
+    HFONT font_;
+    HDC dc_;
+    HBITMAP bitmap_;
+    std::uint32_t* bits_ = nullptr;
+};
+
+int glyphs(const char* p_file) {
+    std::FILE* file = std::fopen(p_file, "rb");
+    if (!file) {
+        std::printf("cannot read %s\n", p_file);
+        return 1;
+    }
+    std::string text;
+    char buffer[4096];
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, file)) > 0;) text.append(buffer, n);
+    std::fclose(file);
+    const std::wstring wideText = wide(text.c_str());
+    Cell cell;
+    // A private-use character no font here has: the box of a missing glyph.
+    const std::string box = cell.Draw(L"\xE000");
+    std::set<std::wstring> seen;
+    std::string boxes;
+    for (std::size_t i = 0; i < wideText.size(); ++i) {
+        std::wstring character(1, wideText[i]);
+        if (wideText[i] >= 0xD800 && wideText[i] <= 0xDBFF && i + 1 < wideText.size()) character += wideText[++i];
+        // ASCII is the dialog font's own; control characters draw nothing.
+        if (character[0] < 0x80 || !seen.insert(character).second) continue;
+        if (cell.Draw(character) == box) {
+            char utf8[8] = {};
+            WideCharToMultiByte(CP_UTF8, 0, character.c_str(), static_cast<int>(character.size()), utf8, sizeof utf8 - 1, nullptr, nullptr);
+            boxes += std::string(" ") + utf8;
+        }
+    }
+    std::printf("checked %zu characters\n", seen.size());
+    std::printf("boxes%s\n", boxes.empty() ? " none" : boxes.c_str());
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     if (argc == 3 && std::strcmp(argv[1], "window") == 0) return window(argv[2]);
     if (argc == 3 && std::strcmp(argv[1], "highlight") == 0) return highlight(argv[2]);
-    std::fprintf(stderr, "usage: window_probe window TITLE | highlight FILE.png\n");
+    if (argc == 3 && std::strcmp(argv[1], "glyphs") == 0) return glyphs(argv[2]);
+    std::fprintf(stderr, "usage: window_probe window TITLE | highlight FILE.png | glyphs FILE\n");
     return 2;
 }
