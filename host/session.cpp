@@ -17,6 +17,7 @@
 #include "host/files.h"
 #include "host/main_menu.h"
 #include "host/png_file.h"
+#include "host/track_library.h"
 
 namespace host {
 
@@ -48,23 +49,6 @@ std::vector<std::string_view> words_of(std::string_view p_text) {
         at = end;
     }
     return words;
-}
-
-// The text with every control byte but the tab written as \xNN, so that
-// nothing invisible reaches the terminal.
-std::string shown(std::string_view p_text) {
-    std::string out;
-    for (const char c : p_text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 && c != '\t') {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\x%02X", static_cast<unsigned>(byte));
-            out += escaped;
-        } else {
-            out += c;
-        }
-    }
-    return out;
 }
 
 // p_word as a whole number, or nothing when it is one but lies outside
@@ -277,7 +261,7 @@ void screenshot_command(context& p_context, arguments p_args) {
     } catch (const files::file_error& e) {
         throw command_error("cannot write " + name + ": " + e.what());
     }
-    std::fprintf(p_context.out, "screenshot of the window, %d x %d pixels, written to %s\n", picture->width, picture->height, shown(name).c_str());
+    std::fprintf(p_context.out, "screenshot of the window, %d x %d pixels, written to %s\n", picture->width, picture->height, visible(name).c_str());
 }
 
 constexpr std::size_t any_count = std::numeric_limits<std::size_t>::max();
@@ -319,7 +303,7 @@ std::string usage_of(const command& p_command) {
 void check_visible(std::string_view p_command) {
     if (p_command.find('\0') != std::string_view::npos) throw command_error("a NUL byte in the command");
     for (const char c : p_command) {
-        if (static_cast<unsigned char>(c) < 0x20 && c != '\t') throw command_error("a control character (" + shown({&c, 1}) + ") in the command");
+        if (static_cast<unsigned char>(c) < 0x20 && c != '\t') throw command_error("a control character (" + visible({&c, 1}) + ") in the command");
     }
 }
 
@@ -347,7 +331,7 @@ bool session::run(std::string_view p_command) {
         ok = true;
     } catch (const std::exception& e) {
         // The host's own errors and the component's, by their message.
-        std::fprintf(m_out, "error: %s\n", shown(e.what()).c_str());
+        std::fprintf(m_out, "error: %s\n", visible(e.what()).c_str());
     }
     forms::Application::DoEvents();
     // Whoever drives the session through a pipe sees each answer as it comes.
@@ -365,7 +349,7 @@ unsigned session::run_all(std::string_view p_script) {
         if ((end == p_script.size() || p_script[end] == '\n') && command.ends_with('\r')) command.remove_suffix(1);
         const auto first = command.find_first_not_of(" \t");
         if (first != std::string_view::npos) {
-            std::fprintf(m_out, "> %s\n", shown(command.substr(first)).c_str());
+            std::fprintf(m_out, "> %s\n", visible(command.substr(first)).c_str());
             if (!run(command)) ++failed;
         }
         at = end + 1;
