@@ -58,31 +58,29 @@ std::size_t decode_utf8_to(const void* bytes, std::size_t count, char16_t* out) 
     const auto* p = static_cast<const unsigned char*>(bytes);
     char16_t* o = out;
     std::size_t i = 0;
+    // Plain ASCII, the common case in tags, goes a word at a time: the words at
+    // multiples of 8 from the start and, when it is ASCII, the last word, which
+    // ends the text in one step from wherever decoding reaches it (the units of
+    // its bytes read before are written again, the same). These are the words
+    // in which a caller that has just copied the bytes wrote them: a load that
+    // matches a store is forwarded at once, one that straddles two waits.
+    const std::size_t ascii_end_from = count >= 8 && ascii_word(p + count - 8) ? count - 8 : count;
     while (i < count) {
-        // Plain ASCII, the common case in tags, a word at a time. The words
-        // lie at multiples of 8 from the start, and the last one ends at the
-        // end, which is where a caller that has just copied the bytes a word
-        // at a time wrote them: a load that matches a store is forwarded at
-        // once, one that straddles two waits for both.
         while (i % 8 == 0 && count - i >= 8 && ascii_word(p + i)) {
             widen_word(p + i, o);
             o += 8;
             i += 8;
         }
-        if (i == count) break;
-        if (count - i < 8 && count >= 8 && ascii_word(p + count - 8)) {
-            // The last word is ASCII: the bytes of it already read were one
-            // unit each, so it is written over their units, ending the text.
-            widen_word(p + count - 8, o - (i - (count - 8)));
+        if (i >= ascii_end_from) {
+            widen_word(p + ascii_end_from, o - (i - ascii_end_from));
             o += count - i;
             break;
         }
-        const unsigned char lead = p[i];
-        if (lead < 0x80) {
-            *o++ = lead;
-            ++i;
+        if (p[i] < 0x80) {
+            *o++ = p[i++];
             continue;
         }
+        const unsigned char lead = p[i];
         // The well-formed sequences of two bytes and the three-byte ones whose
         // second byte may be any continuation, straight; the rest below.
         const auto continuation = [&](std::size_t at) { return at < count && (p[at] & 0xC0) == 0x80; };

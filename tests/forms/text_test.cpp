@@ -111,6 +111,30 @@ TEST(DecodeUtf8, AgreesWithIcuOnRandomBytes) {
     }
 }
 
+// ASCII runs of every length on both sides of one sequence at every place,
+// so that the words read at once start, end and overlap everywhere around it;
+// the decoder writes inside the room it is given (a unit per byte) only.
+TEST(DecodeUtf8, AsciiWordsAroundASequenceAtEveryPlace) {
+    const std::vector<std::pair<Bytes, std::u16string>> sequences = {
+        {{0xC3, 0xA9}, u"\u00E9"}, {{0xE6, 0xBD, 0xAE}, u"\u6F6E"}, {{0xF0, 0x9F, 0x8E, 0xB5}, u"\U0001F3B5"},
+        {{0xE2, 0x82}, reps(1)},    {{0xFF}, reps(1)},                 {{}, u""},
+    };
+    for (const auto& [sequence, unit] : sequences) {
+        for (std::size_t before = 0; before <= 20; ++before) {
+            for (std::size_t after = 0; after <= 20; ++after) {
+                Bytes in(before, 'a');
+                in.insert(in.end(), sequence.begin(), sequence.end());
+                in.insert(in.end(), after, 'b');
+                const std::u16string expected = std::u16string(before, u'a') + unit + std::u16string(after, u'b');
+                std::vector<char16_t> units(in.size() + 2, u'#');
+                const std::size_t written = forms::decode_utf8_to(in.data(), in.size(), units.data() + 1);
+                ASSERT_EQ(std::u16string(units.data() + 1, written), expected) << before << " + " << sequence.size() << " + " << after;
+                ASSERT_EQ(std::make_pair(units.front(), units.back()), std::make_pair(u'#', u'#'));
+            }
+        }
+    }
+}
+
 TEST(ToUtf8, RoundTripsWellFormedTextAndReplacesLoneSurrogates) {
     const std::string text = "a\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80\xEF\xBF\xBF";
     EXPECT_EQ(forms::to_utf8(forms::from_utf8(text)), text);
