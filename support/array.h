@@ -188,7 +188,11 @@ public:
         t_size capacity = this->m_capacity == 0 ? 1 : this->m_capacity;
         while (capacity < p_size) capacity = safe_shift_left_t<std::bad_alloc, t_size>(capacity);
         while (capacity / 4 > p_size) capacity /= 2;
-        if (capacity > this->m_capacity) {
+        // The block is settled first whenever elements are added, so a block
+        // that cannot be had leaves the array as it was. The block can shrink
+        // while the count grows: after a shrink that ran out of memory and
+        // kept its larger block.
+        if (capacity > this->m_capacity || p_size > this->m_count) {
             helper::resize_storage(*this, capacity);
             helper::resize_content(*this, p_size);
         } else {

@@ -390,6 +390,30 @@ TEST_F(QueueList, EveryFailedAllocationLeavesTheListAsItWas) {
     }
 }
 
+// A filter whose smaller block could not be had keeps the large one; growing
+// the list then shrinks the block while it adds elements, and a failure there
+// too must leave the list as it was (found by fuzz/list_fuzz).
+TEST_F(QueueList, GrowingWhileTheBlockShrinksFailsWithTheListAsItWas) {
+    const no_resize_in_place copying;
+    queue_list list;
+    fill(list, "abcdefghabcdefghabcdefghabcdefgh");
+    const bool none[1] = {false};
+    {
+        const allocation_failure out_of_memory(1);
+        expect_bad_alloc([&] { list.filter_mask(bit_array_table_t<bool>(none, 1)); });
+    }
+    ASSERT_EQ(std::make_tuple(list.get_count(), list.get_storage().get_capacity()), std::make_tuple(0u, 32u));
+    const vector_source<item_t> source(items("a"));
+    {
+        const allocation_failure out_of_memory(1);
+        expect_bad_alloc([&] { list.insert_items(source, 0); });
+    }
+    EXPECT_EQ(letters(list), "");
+    EXPECT_EQ(list.get_storage().get_capacity(), 32u);
+    list.insert_items(source, 0);
+    EXPECT_EQ(std::make_tuple(letters(list), list.get_storage().get_capacity()), std::make_tuple(std::string("a"), 4u));
+}
+
 TEST_F(QueueList, WrappingCountsAreRefusedAndAThrowingSourceLeaksNothing) {
     queue_list list;
     fill(list, "abc");
