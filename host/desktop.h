@@ -11,6 +11,7 @@ class Backend;
 namespace host {
 
 class session;
+class line_input;
 
 // The window system the host's windows appear on, installed into the toolkit
 // for the desktop's lifetime (make it before the application, so that it
@@ -35,13 +36,14 @@ public:
     // by a window's handler is said on standard error and the loop goes on.
     bool pump();
 
-    // Runs the session commands of p_input as they come, a line at a time,
-    // with the window system live meanwhile: the lines are read on a thread
-    // of their own and the message loop runs while none is waiting. A line
-    // longer than p_longest_line ends the reading. Answers how many commands
-    // failed (a read error and an over-long line count as one). Only for a
-    // real window system; headless, the caller reads the lines itself.
-    unsigned run_input(session& p_session, std::FILE* p_input, std::size_t p_longest_line);
+    // Runs the session commands of p_input (a script's stream or a prompt)
+    // as they come, with the window system live meanwhile: the lines are read
+    // on a thread of their own and the message loop runs while none is
+    // waiting; a prompt shows again only once its line has run. Answers how
+    // many commands failed (a read error and an over-long line count as one).
+    // Only for a real window system; headless, run_lines (line_input.h) reads
+    // the lines on the caller's thread.
+    unsigned run_input(session& p_session, const std::shared_ptr<line_input>& p_input);
 
 private:
     std::unique_ptr<forms::Backend> m_backend;

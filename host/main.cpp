@@ -6,11 +6,11 @@
 // loaded, every way out runs the shutdown (on_quit, windows closed,
 // configuration saved).
 
-#include <cerrno>
 #include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -20,6 +20,8 @@
 #include "host/config_records.h"
 #include "host/files.h"
 #include "host/desktop.h"
+#include "host/line_input.h"
+#include "host/prompt.h"
 #include "host/session.h"
 #ifdef SORVALE_AUDIO_LIBRARY
 #include "host/audio_library.h"
@@ -58,6 +60,8 @@ const char* usage =
     "  --script FILE     then run session commands from FILE, one a line ('-': standard input,\n"
     "                    a line at a time)\n"
     "  -h, --help        this text\n"
+    "With neither --run nor --script, on a terminal, the host then prompts for session\n"
+    "commands (sorvale> ) with line editing and history, until quit, exit or Ctrl-D.\n"
     "\n"
     "Session commands:\n";
 
@@ -76,6 +80,7 @@ struct options {
     std::string script;       // --run, then the --script file's text
     std::string script_file;  // --script
     bool script_from_input = false;
+    bool interactive = false;  // neither --run nor --script, and standard input a terminal
 };
 
 [[noreturn]] void usage_error(const std::string& p_message) {
@@ -189,7 +194,10 @@ void check(options& p_opts) {
         }
     }
     if (!p_opts.library.empty()) check_library(p_opts.library);
-    if (p_opts.script_file.empty()) return;
+    if (p_opts.script_file.empty()) {
+        p_opts.interactive = p_opts.script.empty() && host::standard_input_is_terminal();
+        return;
+    }
     try {
         if (p_opts.script_file == "-") {
             host::files::check_standard_input();
@@ -306,29 +314,11 @@ void read_library(host::application& p_app, const fs::path& p_folder) {
 }
 #endif
 
-// Runs the commands of standard input as they come, a line at a time, so a
-// person at a terminal sees each answer before typing the next.
-unsigned run_standard_input(host::session& p_session) {
-    unsigned failed = 0;
-    std::string line;
-    for (int c; (c = std::getc(stdin)) != EOF;) {
-        line += static_cast<char>(c);
-        if (line.size() > longest_line) {
-            std::fprintf(stderr, "sorvale-host: a line of standard input is longer than %zu bytes; the rest is not read\n", longest_line);
-            return failed + 1;
-        }
-        if (c == '\n') {
-            failed += p_session.run_all(line);
-            line.clear();
-        }
-    }
-    failed += p_session.run_all(line);
-    if (std::ferror(stdin)) {
-        std::fprintf(stderr, "sorvale-host: cannot read the script from standard input: %s\n",
-                     std::generic_category().message(errno).c_str());
-        ++failed;
-    }
-    return failed;
+// Runs the lines of p_input as they come, with the window system live
+// meanwhile where there is a real one.
+unsigned run_input(host::desktop& p_desktop, host::session& p_session, std::unique_ptr<host::line_input> p_input) {
+    if (p_desktop.is_real()) return p_desktop.run_input(p_session, std::shared_ptr<host::line_input>(std::move(p_input)));
+    return host::run_lines(p_session, *p_input);
 }
 
 // The run after the options are checked: load, fill the queue, run the
@@ -350,9 +340,12 @@ int run(const options& p_opts) {
         if (loaded && (!p_opts.script.empty() || p_opts.script_from_input)) {
             host::session session(app, stdout);
             failed += session.run_all(p_opts.script);
-            if (p_opts.script_from_input) {
-                failed += desktop.is_real() ? desktop.run_input(session, stdin, longest_line) : run_standard_input(session);
+            if (p_opts.script_from_input && !session.ended()) {
+                failed += run_input(desktop, session, host::stream_lines(stdin, longest_line));
             }
+        } else if (loaded && p_opts.interactive) {
+            host::session session(app, stdout);
+            failed += run_input(desktop, session, host::open_prompt(longest_line));
         }
     } catch (const std::exception& e) {
         std::fprintf(stderr, "sorvale-host: %s\n", e.what());

@@ -34,6 +34,7 @@ struct command_error : std::runtime_error {
 struct context {
     application& app;
     std::FILE* out;
+    bool ended = false;  // the command ends the session
 };
 
 using arguments = std::span<const std::string_view>;
@@ -264,6 +265,10 @@ void screenshot_command(context& p_context, arguments p_args) {
     std::fprintf(p_context.out, "screenshot of the window, %d x %d pixels, written to %s\n", picture->width, picture->height, visible(name).c_str());
 }
 
+void help_command(context& p_context, arguments) { std::fputs(session::help().c_str(), p_context.out); }
+
+void quit_command(context& p_context, arguments) { p_context.ended = true; }
+
 constexpr std::size_t any_count = std::numeric_limits<std::size_t>::max();
 
 struct command {
@@ -293,6 +298,9 @@ const command commands[] = {
     {"sync", "", "handle the clicks and keys the window system has queued, until idle", 0, 0, sync_command},
     {"wait", "", "run the message loop until every window is closed", 0, 0, wait_command},
     {"screenshot", "FILE.png", "write the window's pixels as a PNG picture", 1, 1, screenshot_command},
+    {"help", "", "list these commands", 0, 0, help_command},
+    {"quit", "", "end the session, and the host (so does Ctrl-D at the prompt)", 0, 0, quit_command},
+    {"exit", "", "the same as quit", 0, 0, quit_command},
 };
 
 std::string usage_of(const command& p_command) {
@@ -328,6 +336,7 @@ bool session::run(std::string_view p_command) {
     try {
         context here{m_app, m_out};
         dispatch(here, p_command);
+        if (here.ended) m_ended = true;
         ok = true;
     } catch (const std::exception& e) {
         // The host's own errors and the component's, by their message.
@@ -339,9 +348,9 @@ bool session::run(std::string_view p_command) {
     return ok;
 }
 
-unsigned session::run_all(std::string_view p_script) {
+unsigned session::run_all(std::string_view p_script, bool p_echo) {
     unsigned failed = 0;
-    for (std::size_t at = 0; at <= p_script.size();) {
+    for (std::size_t at = 0; at <= p_script.size() && !m_ended;) {
         std::size_t end = p_script.find_first_of(";\n", at);
         if (end == std::string_view::npos) end = p_script.size();
         std::string_view command = p_script.substr(at, end - at);
@@ -349,7 +358,7 @@ unsigned session::run_all(std::string_view p_script) {
         if ((end == p_script.size() || p_script[end] == '\n') && command.ends_with('\r')) command.remove_suffix(1);
         const auto first = command.find_first_not_of(" \t");
         if (first != std::string_view::npos) {
-            std::fprintf(m_out, "> %s\n", visible(command.substr(first)).c_str());
+            if (p_echo) std::fprintf(m_out, "> %s\n", visible(command.substr(first)).c_str());
             if (!run(command)) ++failed;
         }
         at = end + 1;

@@ -22,16 +22,20 @@ public:
     // Runs one command; answers false when it failed (after saying why).
     bool run(std::string_view p_command);
     // Runs commands separated by newlines (LF or CR LF) or ';', echoing each
-    // after "> "; answers how many failed.
-    unsigned run_all(std::string_view p_script);
+    // after "> " (unless !p_echo: a terminal shows what was typed), up to one
+    // that ends the session; answers how many failed.
+    unsigned run_all(std::string_view p_script, bool p_echo = true);
+    // quit or exit has run: the session takes no more commands.
+    bool ended() const { return m_ended; }
 
     // One line per command (its arguments and what it does), then the key
-    // names that key accepts; for --help.
+    // names that key accepts; for --help and the help command.
     static std::string help();
 
 private:
     application& m_app;
     std::FILE* m_out;
+    bool m_ended = false;
 };
 
 }  // namespace host

@@ -20,16 +20,17 @@ session="menu; open View/Sorvale; show; line 2; line 3 shift; key Delete; show; 
 session+="; line 99; click Nothing; key Tab; key Space; queue; move 40 30; resize 240 260; save; key Escape; queue"
 
 # Runs both hosts with the same options (CONFIG is each host's own folder)
-# and compares what they print, standard output and error.
+# and compares what they print, standard output and error. Standard input is
+# no terminal, or a run with no script would prompt for one.
 compare() {  # compare NAME OPTIONS...
   local name=$1
   shift
   local status=0
-  "$linux/sorvale-host" "${@//CONFIG/$work/linux}" "$linux/foo_sorvale.so" >"$work/linux.out" 2>"$work/linux.err" || status=$?
+  "$linux/sorvale-host" "${@//CONFIG/$work/linux}" "$linux/foo_sorvale.so" </dev/null >"$work/linux.out" 2>"$work/linux.err" || status=$?
   echo "exit status $status" >>"$work/linux.err"
   status=0
   "$wine_run" "$windows/sorvale-host.exe" "${@//CONFIG/$work/windows}" "$windows/foo_sorvale.dll" \
-    >"$work/windows.out" 2>"$work/windows.err" || status=$?
+    </dev/null >"$work/windows.out" 2>"$work/windows.err" || status=$?
   echo "exit status $status" >>"$work/windows.err"
   for side in linux windows; do
     cat "$work/$side.out" "$work/$side.err" |

@@ -1,0 +1,38 @@
+// The interactive prompt where there is no line editor (Windows): the prompt
+// printed, then a line read as a script's lines are.
+
+#include "host/prompt.h"
+
+#include <io.h>
+
+#include <cstdio>
+
+namespace host {
+
+namespace {
+
+class plain_prompt final : public line_input {
+public:
+    explicit plain_prompt(std::size_t p_longest_line) : m_lines(stream_lines(stdin, p_longest_line)) {}
+
+    input_line next() override {
+        std::fputs("sorvale> ", stdout);
+        std::fflush(stdout);
+        input_line line = m_lines->next();
+        if (!line.text) std::fputc('\n', stdout);
+        return line;
+    }
+
+    bool is_prompt() const override { return true; }
+
+private:
+    std::unique_ptr<line_input> m_lines;
+};
+
+}  // namespace
+
+bool standard_input_is_terminal() { return _isatty(_fileno(stdin)) != 0; }
+
+std::unique_ptr<line_input> open_prompt(std::size_t p_longest_line) { return std::make_unique<plain_prompt>(p_longest_line); }
+
+}  // namespace host
