@@ -8,6 +8,8 @@
 #include "host/line_input.h"
 #ifdef _WIN32
 #include "forms/win32_backend.h"
+#else
+#include "forms/gtk_backend.h"
 #endif
 
 namespace host {
@@ -15,11 +17,16 @@ namespace host {
 namespace {
 
 // The real window systems of this build, tried in order; the first that
-// opens wins. A further one (GTK on Linux) goes here with its own condition.
+// opens wins: Win32 on Windows, GTK on Linux where an X display opens.
 std::unique_ptr<forms::Backend> open_window_system(const char*& p_name) {
 #ifdef _WIN32
     if (auto backend = forms::Win32Backend::Open()) {
         p_name = "win32";
+        return backend;
+    }
+#else
+    if (auto backend = forms::GtkBackend::Open()) {
+        p_name = "gtk";
         return backend;
     }
 #endif

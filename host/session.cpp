@@ -12,6 +12,9 @@
 #include "forms/automation.h"
 #include "forms/backend.h"
 #include "forms/button.h"
+#ifndef _WIN32
+#include "forms/cairo_painter.h"
+#endif
 #include "forms/form.h"
 #include "forms/list_box.h"
 #include "host/files.h"
@@ -248,13 +251,21 @@ void wait_command(context&, arguments) {
     }
 }
 
+// The window's pixels as its window system reads them back; on Linux, with no
+// window system (or one that reads nothing back), the window's drawing made
+// off-screen with Cairo, as a window of the desktop would show it.
 void screenshot_command(context& p_context, arguments p_args) {
     forms::Backend* backend = forms::Application::GetBackend();
+#ifdef _WIN32
     if (backend == nullptr) throw command_error("no screenshot: the host runs headless, with no window system to read pixels from");
+#endif
     forms::Form& form = target_window();
     // The picture the toolkit has to present goes out first.
     forms::Application::DoEvents();
-    const std::optional<forms::Picture> picture = backend->Capture(form);
+    std::optional<forms::Picture> picture = backend != nullptr ? backend->Capture(form) : std::nullopt;
+#ifndef _WIN32
+    if (!picture) picture = forms::PaintPicture(form);
+#endif
     if (!picture) throw command_error("the window system cannot read the window's pixels");
     const std::string name(p_args[0]);
     try {

@@ -74,12 +74,19 @@ protected:
 
 }  // namespace
 
+// On Linux the screenshot is drawn off-screen instead (tests/desktop checks its pixels).
 TEST_F(WindowSystemCommands, HeadlessAScreenshotOrAWaitSaysWhyNotInOneLineAndSyncJustPumps) {
+#ifdef _WIN32
     EXPECT_EQ(run("open View/Sorvale; screenshot " + path("shot.png") + "; wait; sync; show"), 2u) << output;
     EXPECT_TRUE(printed("error: no screenshot: the host runs headless, with no window system to read pixels from\n")) << output;
+    EXPECT_FALSE(fs::exists(folder / "shot.png"));
+#else
+    EXPECT_EQ(run("open View/Sorvale; screenshot " + path("shot.png") + "; wait; sync; show"), 1u) << output;
+    EXPECT_TRUE(printed("screenshot of the window, 142 x 284 pixels, written to " + path("shot.png") + "\n")) << output;
+    EXPECT_TRUE(fs::exists(folder / "shot.png"));
+#endif
     EXPECT_TRUE(printed("error: nothing to wait for: the host runs headless, and no user can close its windows\n")) << output;
     EXPECT_TRUE(printed("> sync\n> show\nwindow at (0, 0), 150 x 308:")) << output;
-    EXPECT_FALSE(fs::exists(folder / "shot.png"));
 }
 
 TEST_F(WindowSystemCommands, AScreenshotIsThePngOfThePixelsTheWindowSystemReadsBack) {

@@ -1,0 +1,231 @@
+#!/usr/bin/env bash
+# The queue window as a real GTK window: the Linux host on a virtual X display
+# of its own (Xvfb), driven a line at a time through `--script -`, with input
+# sent through the X server (xdotool) as a user's would come, and the window
+# read from outside (xprop, xwininfo).
+#
+#   gtk_desktop_test.sh SCENARIO HOST COMPONENT PICTURE_PROBE
+#
+# SCENARIO: hints (no window manager: the hints of a tool window kept above,
+# off the taskbar, not maximisable, its minimum size, held there from
+# outside), wm (under Openbox: the frame is the window manager's, the minimum
+# held, a maximise followed), input (under Openbox: a click, Shift+click,
+# Delete, a move, Esc, and the place kept for the next start).
+#
+# Without a window manager GTK still sets the hints as properties before it
+# maps the window, so xprop reads them back; nothing frames the window, so the
+# X window is the whole window, and nothing enforces the size hints: the
+# minimum held against a resize from outside is the toolkit's, which puts the
+# window back. The place kept needs a window manager: the component restores
+# a saved place only where the window's caption would show on a screen, and
+# without a window manager there is no caption. Openbox (Debian `openbox`)
+# frames the window here; without it those scenarios are skipped.
+#
+# The dialog font here is GTK's default, so the toolkit scales the window to
+# it; where the list's lines lie is read from two screenshots, before and after
+# the session selects line 1.
+set -euo pipefail
+(($# == 4)) || { echo "usage: $0 hints|wm|input HOST COMPONENT PICTURE_PROBE" >&2; exit 2; }
+scenario=$1
+host=$2
+component=$3
+probe=$4
+for tool in Xvfb xdotool xprop xwininfo; do
+  command -v "$tool" >/dev/null || { echo "SKIPPED: $tool is not installed"; exit 77; }
+done
+unset WAYLAND_DISPLAY
+if [ "$scenario" != hints ] && ! command -v openbox >/dev/null; then echo "SKIPPED: openbox is not installed"; exit 77; fi
+tmp=$(mktemp -d)
+xvfb=
+wm=
+host_pid=
+cleanup() {
+  if [ -n "$host_pid" ]; then kill "$host_pid" 2>/dev/null || true; fi
+  if [ -n "$wm" ]; then kill "$wm" 2>/dev/null || true; fi
+  if [ -n "$xvfb" ]; then kill "$xvfb" 2>/dev/null || true; fi
+  rm -rf "$tmp"
+}
+trap cleanup EXIT
+
+# A display of our own: Xvfb picks a free number and writes it.
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$tmp/display" 2>/dev/null &
+xvfb=$!
+for _ in $(seq 100); do [ -s "$tmp/display" ] && break; sleep 0.05; done
+[ -s "$tmp/display" ] || { echo "FAILED: Xvfb did not start"; exit 1; }
+export DISPLAY=":$(head -1 "$tmp/display")"
+if [ "$scenario" != hints ]; then
+  # Openbox with its defaults, ready once it has claimed the screen.
+  HOME=$tmp openbox --sm-disable >/dev/null 2>&1 &
+  wm=$!
+  for _ in $(seq 100); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break; sleep 0.05; done
+fi
+
+failures=0
+check() {  # check NAME EXPECTED-GREP OUTPUT
+  if grep -q -- "$2" <<<"$3"; then echo "ok: $1"; else echo "FAILED: $1 (no '$2' in:)"; echo "$3"; failures=$((failures + 1)); fi
+}
+
+marks=0
+start_host() {  # start_host ARGS...: the host reading commands from us
+  coproc HOST { exec "$host" --config-dir "$tmp/config" --queue 6 "$@" --script - "$component" 2>&1; }
+  host_pid=$HOST_PID
+  # Our own copies: bash drops the coprocess's when it ends, with its last words unread.
+  exec {to_host}>&"${HOST[1]}" {from_host}<&"${HOST[0]}"
+  eval "exec ${HOST[1]}>&- ${HOST[0]}<&-"
+}
+# ask "CMD; CMD": runs the commands and sets $reply to what they printed.
+ask() {
+  marks=$((marks + 1))
+  printf '%s\n# mark %d\n' "${1//; /$'\n'}" "$marks" >&"$to_host"
+  reply=
+  local line
+  while IFS= read -r -t 30 line <&"$from_host"; do
+    [ "$line" = "> # mark $marks" ] && return 0
+    reply+="$line"$'\n'
+  done
+  echo "FAILED: the host did not answer '$1' in time; it said:"
+  echo "$reply"
+  exit 1
+}
+# until_shows "CMDS" EXPECTED: asks again while the window system delivers what
+# the X server was sent; gives up after five seconds.
+until_shows() {
+  for _ in $(seq 50); do
+    ask "sync; $1"
+    grep -q -- "$2" <<<"$reply" && return 0
+    sleep 0.1
+  done
+  return 0  # the check after it says what was seen
+}
+stop_host() {
+  exec {to_host}>&-
+  reply=
+  local line
+  while IFS= read -r -t 30 line <&"$from_host"; do reply+="$line"$'\n'; done
+  wait "$host_pid" || true
+  exec {from_host}<&-
+  host_pid=
+}
+x_window() {  # the X window GTK made for the queue window
+  local id
+  for _ in $(seq 50); do
+    id=$(xdotool search --onlyvisible --name '^Sorvale$' 2>/dev/null | head -1) && [ -n "$id" ] && { echo "$id"; return 0; }
+    sleep 0.1
+  done
+  echo "FAILED: no X window named Sorvale" >&2
+  exit 1
+}
+client_origin() {  # "X Y": where the X window's (the client area's) top left is on the screen
+  xwininfo -id "$1" | awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF} END {print x, y}'
+}
+geometry() {  # "W x H at (X, Y)" of an X window, as the X server has it
+  xwininfo -id "$1" | awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF} /Width:/ {w=$NF} /Height:/ {h=$NF}
+                          END {printf "%s x %s at (%s, %s)\n", w, h, x, y}'
+}
+# Where the list's lines are: line 1's rows are those that change when the
+# session selects it. Sets line_top and line_height (client pixels).
+learn_lines() {
+  ask "screenshot $tmp/before.png; line 1; screenshot $tmp/after.png"
+  local rows
+  rows=$("$probe" diff "$tmp/before.png" "$tmp/after.png" 20)
+  [[ "$rows" =~ ^rows\ ([0-9]+)-([0-9]+)$ ]] || { echo "FAILED: line 1's rows not found ($rows)"; exit 1; }
+  line_top=${BASH_REMATCH[1]}
+  line_height=$((BASH_REMATCH[2] - BASH_REMATCH[1] + 1))
+}
+line_y() { echo $((line_top + line_height * ($1 - 1) + line_height / 2)); }  # middle of line N (from 1)
+
+case "$scenario" in
+  hints)
+    start_host
+    ask "open View/Sorvale; sync"
+    window=$(x_window)
+    props=$(xprop -id "$window")
+    check "titled Sorvale" '^_NET_WM_NAME(UTF8_STRING) = "Sorvale"$' "$props"
+    check "kept above the others" '^_NET_WM_STATE(ATOM) = .*_NET_WM_STATE_ABOVE' "$props"
+    check "no taskbar entry" '^_NET_WM_STATE(ATOM) = .*_NET_WM_STATE_SKIP_TASKBAR' "$props"
+    check "no pager entry" '^_NET_WM_STATE(ATOM) = .*_NET_WM_STATE_SKIP_PAGER' "$props"
+    check "a utility window" '^_NET_WM_WINDOW_TYPE(ATOM) = _NET_WM_WINDOW_TYPE_UTILITY$' "$props"
+    # Motif hints: functions and decorations given (0x3); move, resize and
+    # close (0x26), no minimise (0x8) or maximise (0x10).
+    check "moved, resized and closed, never minimised or maximised" '^_MOTIF_WM_HINTS(_MOTIF_WM_HINTS) = 0x3, 0x26, ' "$props"
+    check "the 150 x 70 minimum as a size hint" "program specified minimum size: 150 by 70" "$(xprop -id "$window" WM_NORMAL_HINTS)"
+    ask "show"
+    [[ "$reply" =~ window\ at\ \(0,\ 0\),\ ([0-9]+)\ x\ ([0-9]+): ]] || { echo "FAILED: no window in: $reply"; exit 1; }
+    size="${BASH_REMATCH[1]} x ${BASH_REMATCH[2]}"
+    check "unframed, the X window is the whole window, at its place" "^$size at (0, 0)$" "$(geometry "$window")"
+    ask "screenshot $tmp/queue.png"
+    check "the screenshot has the client size" "^$size$" "$("$probe" size "$tmp/queue.png")"
+    # Shrunk below its minimum from outside, the window comes back to it.
+    xdotool windowsize "$window" 60 40
+    until_shows "show" "150 x 70"
+    check "a size below the minimum comes back to 150 x 70" "window at (0, 0), 150 x 70:" "$reply"
+    check "and so does the X window" "^150 x 70 at (0, 0)$" "$(geometry "$window")"
+    stop_host
+    ;;
+  wm)
+    start_host
+    ask "open View/Sorvale; sync"
+    window=$(x_window)
+    until_shows "show" "window at"
+    [[ "$reply" =~ window\ at\ \(([0-9]+),\ ([0-9]+)\),\ ([0-9]+)\ x\ ([0-9]+): ]] || { echo "FAILED: no window in: $reply"; exit 1; }
+    outer="${BASH_REMATCH[3]} x ${BASH_REMATCH[4]} at (${BASH_REMATCH[1]}, ${BASH_REMATCH[2]})"
+    [[ "$(xprop -id "$window" _NET_FRAME_EXTENTS)" =~ =\ ([0-9]+),\ ([0-9]+),\ ([0-9]+),\ ([0-9]+)$ ]] ||
+      { echo "FAILED: the window manager gives no frame extents"; exit 1; }
+    left=${BASH_REMATCH[1]} right=${BASH_REMATCH[2]} top=${BASH_REMATCH[3]} bottom=${BASH_REMATCH[4]}
+    check "the window manager frames the window" "^[1-9]" "$((left + right + top + bottom))"
+    read -r cx cy <<<"$(client_origin "$window")"
+    framed=$(xwininfo -id "$window" | awk -v l="$left" -v r="$right" -v t="$top" -v b="$bottom" -v x="$cx" -v y="$cy" \
+      '/Width:/ {w=$NF} /Height:/ {h=$NF} END {printf "%d x %d at (%d, %d)\n", w + l + r, h + t + b, x - l, y - t}')
+    check "the window's outer size and place are its client area and the frame the window manager reports" "^$outer$" "$framed"
+    check "the window manager keeps it above" "_NET_WM_STATE_ABOVE" "$(xprop -id "$window" _NET_WM_STATE)"
+    xdotool windowsize "$window" 60 40
+    until_shows "show" "150 x 70:"
+    check "the window is held to its 150 x 70 minimum" "150 x 70:" "$reply"
+    # Openbox maximises on a double click on the caption, whatever the window's
+    # hints say, and changes the frame after the window's size: the toolkit
+    # ends where the window manager put the window, frame and all.
+    xdotool mousemove "$((cx + 20))" "$((cy - top / 2))" click --repeat 2 --delay 80 1
+    until_shows "show" "1280 x 1024:"
+    check "a maximise by the window manager reaches the toolkit as the whole screen" "window at (0, 0), 1280 x 1024:" "$reply"
+    stop_host
+    ;;
+  input)
+    start_host
+    ask "open View/Sorvale; sync"
+    window=$(x_window)
+    learn_lines
+    read -r cx cy <<<"$(client_origin "$window")"
+    xdotool mousemove "$((cx + 20))" "$((cy + $(line_y 2)))" click 1
+    until_shows "show" "^#Søren"
+    check "a click on line 2 selects it alone" "^#Søren Vindtræ" "$reply"
+    check "line 1 no longer" "^ Halvard" "$reply"
+    xdotool keydown shift mousemove "$((cx + 20))" "$((cy + $(line_y 3)))" click 1 keyup shift
+    until_shows "show" "^#Tove"
+    check "Shift+click extends the selection to line 3" "^#Tove Rask" "$reply"
+    check "line 2 stays selected" "^\*Søren" "$reply"
+    xdotool key Delete
+    until_shows "queue" "4 entries"
+    check "the Delete key removes both entries from the host's queue" "playback queue, 4 entries:" "$reply"
+    check "the entry after them is now second" "2\. Orrin Feldgate" "$reply"
+    xdotool windowmove "$window" 200 150
+    until_shows "show" "window at (200, 150)"
+    check "a move by the window manager reaches the window" "window at (200, 150), " "$reply"
+    xdotool key Escape
+    until_shows "show" "no window open"
+    check "Esc closes the window" "(no window open)" "$reply"
+    stop_host
+    check "the host saves the place on exit" "configuration saved for 1 of 1" "$reply"
+    start_host
+    ask "open View/Sorvale; sync; show"
+    check "the next start opens the window where it was left" "window at (200, 150), " "$reply"
+    window=$(x_window)
+    check "the window manager put it there" "^200 150$" "$(xprop -id "$window" _NET_FRAME_EXTENTS |
+      awk -F'[=,]' -v o="$(client_origin "$window")" '{split(o, c, " "); print c[1] - $2, c[2] - $4}')"
+    stop_host
+    ;;
+  *)
+    echo "unknown scenario $scenario" >&2
+    exit 2
+    ;;
+esac
+[ "$failures" -eq 0 ]
