@@ -134,6 +134,11 @@ protected:
 }  // namespace
 
 TEST_P(StreamLines, ComeAsTheyAreWrittenAndEndWithTheirProblem) {
+#ifdef _WIN32
+    if (GetParam().problem.find("cannot read") != std::string::npos) {
+        GTEST_SKIP() << "Windows' C library reads a stream opened for writing as empty, with no error";
+    }
+#endif
     std::FILE* stream = std::tmpfile();
     std::fwrite(GetParam().input.data(), 1, GetParam().input.size(), stream);
     std::rewind(stream);
