@@ -4,13 +4,14 @@
 # sent through the X server (xdotool) as a user's would come, and the window
 # read from outside (xprop, xwininfo).
 #
-#   gtk_desktop_test.sh SCENARIO HOST COMPONENT PICTURE_PROBE
+#   gtk_desktop_test.sh SCENARIO HOST COMPONENT PICTURE_PROBE [BACKEND_TESTS]
 #
 # SCENARIO: hints (no window manager: the hints of a tool window kept above,
 # off the taskbar, not maximisable, its minimum size, held there from
 # outside), wm (under Openbox: the frame is the window manager's, the minimum
 # held, a maximise followed), input (under Openbox: a click, Shift+click,
-# Delete, a move, Esc, and the place kept for the next start).
+# Delete, a move, Esc, and the place kept for the next start), backend (the
+# GTK backend's own tests, BACKEND_TESTS, on the display, with no window manager).
 #
 # Without a window manager GTK still sets the hints as properties before it
 # maps the window, so xprop reads them back; nothing frames the window, so the
@@ -25,16 +26,17 @@
 # it; where the list's lines lie is read from two screenshots, before and after
 # the session selects line 1.
 set -euo pipefail
-(($# == 4)) || { echo "usage: $0 hints|wm|input HOST COMPONENT PICTURE_PROBE" >&2; exit 2; }
+(($# == 4 || $# == 5)) || { echo "usage: $0 hints|wm|input|backend HOST COMPONENT PICTURE_PROBE [BACKEND_TESTS]" >&2; exit 2; }
 scenario=$1
 host=$2
 component=$3
 probe=$4
+backend_tests=${5:-}
 for tool in Xvfb xdotool xprop xwininfo; do
   command -v "$tool" >/dev/null || { echo "SKIPPED: $tool is not installed"; exit 77; }
 done
 unset WAYLAND_DISPLAY
-if [ "$scenario" != hints ] && ! command -v openbox >/dev/null; then echo "SKIPPED: openbox is not installed"; exit 77; fi
+if [[ "$scenario" == wm || "$scenario" == input ]] && ! command -v openbox >/dev/null; then echo "SKIPPED: openbox is not installed"; exit 77; fi
 tmp=$(mktemp -d)
 xvfb=
 wm=
@@ -53,7 +55,7 @@ xvfb=$!
 for _ in $(seq 100); do [ -s "$tmp/display" ] && break; sleep 0.05; done
 [ -s "$tmp/display" ] || { echo "FAILED: Xvfb did not start"; exit 1; }
 export DISPLAY=":$(head -1 "$tmp/display")"
-if [ "$scenario" != hints ]; then
+if [[ "$scenario" == wm || "$scenario" == input ]]; then
   # Openbox with its defaults, ready once it has claimed the screen.
   HOME=$tmp openbox --sm-disable >/dev/null 2>&1 &
   wm=$!
@@ -187,6 +189,10 @@ case "$scenario" in
     xdotool mousemove "$((cx + 20))" "$((cy - top / 2))" click --repeat 2 --delay 80 1
     until_shows "show" "1280 x 1024:"
     check "a maximise by the window manager reaches the toolkit as the whole screen" "window at (0, 0), 1280 x 1024:" "$reply"
+    # Openbox's Alt+F4 asks the window to close, as its close button does.
+    xdotool key alt+F4
+    until_shows "show" "no window open"
+    check "the window manager's close closes the window" "(no window open)" "$reply"
     stop_host
     ;;
   input)
@@ -222,6 +228,11 @@ case "$scenario" in
     check "the window manager put it there" "^200 150$" "$(xprop -id "$window" _NET_FRAME_EXTENTS |
       awk -F'[=,]' -v o="$(client_origin "$window")" '{split(o, c, " "); print c[1] - $2, c[2] - $4}')"
     stop_host
+    ;;
+  backend)
+    if "$backend_tests" >"$tmp/backend.out" 2>&1; then :; fi
+    cat "$tmp/backend.out"
+    check "the backend's tests ran on the display and passed" "^\[  PASSED  \] 6 tests" "$(cat "$tmp/backend.out")"
     ;;
   *)
     echo "unknown scenario $scenario" >&2

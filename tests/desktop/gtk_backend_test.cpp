@@ -1,0 +1,264 @@
+// The GTK backend on an X display with no window manager (gtk_desktop_test.sh
+// runs this program on a virtual display): the window has the form's hints,
+// input sent to it reaches the toolkit, moves and sizes from outside too, a
+// handler's error comes out of the event loop, and what Capture draws is what
+// the window shows.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "forms/forms.h"
+#include "forms/gtk_backend.h"
+
+#include <gdk/gdkx.h>
+#include <gtk/gtk.h>
+// Xlib's macros that are the toolkit's names here.
+#undef None
+
+namespace {
+
+using forms::Keys;
+using forms::Point;
+using forms::Rectangle;
+using forms::Size;
+
+// A small always-on-top tool window: a list of six lines over a Close button
+// that Esc presses.
+class Picker : public forms::Form {
+public:
+    Picker() {
+        list = new forms::ListBox();
+        closeButton = new forms::Button();
+        SuspendLayout();
+        list->SetSelectionMode(forms::SelectionMode::MultiExtended);
+        list->SetIntegralHeight(false);
+        list->SetBounds({0, 0, 160, 90});
+        list->SetTabIndex(0);
+        for (const char16_t* line : {u"one", u"two", u"three", u"four", u"five", u"six"}) list->Items.Add(line);
+        closeButton->SetText(u"Close");
+        closeButton->SetBounds({0, 95, 75, 23});
+        closeButton->SetTabIndex(1);
+        closeButton->Click += [this](forms::Object&, const forms::EventArgs&) { Close(); };
+        Controls.Add(list);
+        Controls.Add(closeButton);
+        SetCancelButton(closeButton);
+        SetText(u"Picker");
+        SetFormBorderStyle(forms::FormBorderStyle::SizableToolWindow);
+        SetClientSize({160, 120});
+        SetMinimumSize({100, 80});
+        SetMaximizeBox(false);
+        SetMinimizeBox(false);
+        SetShowInTaskbar(false);
+        SetTopMost(true);
+        SetStartPosition(forms::FormStartPosition::Manual);
+        SetLocation({50, 60});
+        ResumeLayout(false);
+    }
+    // The middle of list line `index`, in the form's client area.
+    Point Line(int index) const {
+        const Rectangle line = list->GetItemRectangle(index);
+        const forms::Padding border = list->ClientInsets();
+        return {list->Left() + border.Left + line.X + 10, list->Top() + border.Top + line.Y + line.Height / 2};
+    }
+
+    forms::ListBox* list;
+    forms::Button* closeButton;
+};
+
+class GtkBackendTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        backend = forms::GtkBackend::Open();
+        if (!backend) GTEST_SKIP() << "no X display to draw on";
+        forms::Application::SetBackend(backend.get());
+        form = new Picker();
+        form->Show();
+        window = static_cast<GtkWidget*>(backend->NativeWindow(*form));
+        ASSERT_NE(window, nullptr);
+        Settle();
+    }
+    void TearDown() override {
+        forms::Application::Shutdown();
+        backend.reset();
+    }
+    // What the X server has for us, and what the toolkit then has to do.
+    void Settle() {
+        for (int round = 0; round < 3; ++round) {
+            gdk_display_sync(gdk_display_get_default());
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            for (int turn = 0; turn < 100; ++turn) {
+                const bool events = backend->ProcessEvents();
+                if (!forms::Application::DoEvents() && !events) break;
+            }
+        }
+    }
+    GdkWindow* Client() const { return gtk_widget_get_window(gtk_bin_get_child(GTK_BIN(window))); }
+    // Input as GDK hands it on: put in its queue, dispatched by the event loop.
+    static void Put(GdkEvent* event, GdkDevice* device) {
+        gdk_event_set_device(event, device);
+        gdk_event_put(event);
+        gdk_event_free(event);
+    }
+    static GdkSeat* Seat() { return gdk_display_get_default_seat(gdk_display_get_default()); }
+    void ClickAt(Point at, GdkModifierType modifiers = static_cast<GdkModifierType>(0)) {
+        for (const GdkEventType type : {GDK_BUTTON_PRESS, GDK_BUTTON_RELEASE}) {
+            GdkEvent* event = gdk_event_new(type);
+            event->button.window = GDK_WINDOW(g_object_ref(Client()));
+            event->button.x = at.X;
+            event->button.y = at.Y;
+            event->button.button = 1;
+            event->button.state = modifiers;
+            event->button.time = GDK_CURRENT_TIME;
+            Put(event, gdk_seat_get_pointer(Seat()));
+        }
+        Settle();
+    }
+    void Press(guint keyval, GdkModifierType modifiers = static_cast<GdkModifierType>(0)) {
+        GdkEvent* event = gdk_event_new(GDK_KEY_PRESS);
+        event->key.window = GDK_WINDOW(g_object_ref(gtk_widget_get_window(window)));
+        event->key.keyval = keyval;
+        event->key.state = modifiers;
+        event->key.time = GDK_CURRENT_TIME;
+        Put(event, gdk_seat_get_keyboard(Seat()));
+    }
+    void CloseButton() {
+        GdkEvent* event = gdk_event_new(GDK_DELETE);
+        event->any.window = GDK_WINDOW(g_object_ref(gtk_widget_get_window(window)));
+        gdk_event_put(event);
+        gdk_event_free(event);
+        Settle();
+    }
+    ::Window Xid() const { return GDK_WINDOW_XID(gtk_widget_get_window(window)); }
+    Display* X() const { return GDK_DISPLAY_XDISPLAY(gdk_display_get_default()); }
+    Rectangle OnServer() const {
+        ::Window root = 0, child = 0;
+        int x = 0, y = 0, screenX = 0, screenY = 0;
+        unsigned width = 0, height = 0, border = 0, depth = 0;
+        XGetGeometry(X(), Xid(), &root, &x, &y, &width, &height, &border, &depth);
+        XTranslateCoordinates(X(), Xid(), root, 0, 0, &screenX, &screenY, &child);
+        return {screenX, screenY, static_cast<int>(width), static_cast<int>(height)};
+    }
+
+    std::unique_ptr<forms::GtkBackend> backend;
+    Picker* form = nullptr;
+    GtkWidget* window = nullptr;
+};
+
+TEST_F(GtkBackendTest, TheWindowHasTheFormsHintsAndWithNoWindowManagerNoFrame) {
+    GtkWindow* w = GTK_WINDOW(window);
+    EXPECT_EQ(gtk_window_get_type_hint(w), GDK_WINDOW_TYPE_HINT_UTILITY);
+    EXPECT_TRUE(gtk_window_get_skip_taskbar_hint(w) && gtk_window_get_skip_pager_hint(w));
+    EXPECT_TRUE(gtk_window_get_resizable(w));
+    EXPECT_EQ(std::string(gtk_window_get_title(w)), "Picker");
+    EXPECT_EQ(form->ClientInsets(), forms::Padding(0, 0, 0, 0));
+    EXPECT_EQ(OnServer(), Rectangle(50, 60, 160, 120)) << "the X window is the client area and the whole window";
+    EXPECT_EQ(form->Bounds(), Rectangle(50, 60, 160, 120));
+}
+
+TEST_F(GtkBackendTest, ClicksKeysAndTheCloseButtonReachTheToolkit) {
+    ClickAt(form->Line(2));
+    ClickAt(form->Line(4), GDK_SHIFT_MASK);
+    EXPECT_EQ(form->list->SelectedIndices(), (std::vector<int>{2, 3, 4}));
+    ClickAt(form->Line(3), GDK_CONTROL_MASK);
+    EXPECT_EQ(form->list->SelectedIndices(), (std::vector<int>{2, 4}));
+    Press(GDK_KEY_Down);
+    Settle();
+    EXPECT_EQ(form->list->SelectedIndices(), (std::vector<int>{4}));
+    Press(GDK_KEY_Up, GDK_SHIFT_MASK);
+    Settle();
+    EXPECT_EQ(form->list->SelectedIndices(), (std::vector<int>{3, 4})) << "Shift+Up extends from the anchor";
+    Press(GDK_KEY_Tab);
+    Settle();
+    EXPECT_TRUE(form->closeButton->Focused());
+
+    bool cancel = true;
+    form->FormClosing += [&](forms::Object&, forms::FormClosingEventArgs& e) { e.Cancel = cancel; };
+    CloseButton();
+    EXPECT_EQ(forms::Application::OpenForms().size(), 1u) << "a closing handler may keep the window";
+    cancel = false;
+    CloseButton();
+    EXPECT_TRUE(forms::Application::OpenForms().empty());
+    EXPECT_EQ(backend->NativeWindow(*form), nullptr);
+}
+
+TEST_F(GtkBackendTest, MovesAndSizesFromOutsideReachTheToolkitWhichKeepsItsMinimum) {
+    int moves = 0;
+    form->Move += [&](forms::Object&, const forms::EventArgs&) { ++moves; };
+    XMoveWindow(X(), Xid(), 200, 210);
+    Settle();
+    EXPECT_EQ(form->Location(), Point(200, 210));
+    EXPECT_EQ(moves, 1);
+    form->SetLocation({300, 310});
+    Settle();
+    EXPECT_EQ(OnServer().Location(), Point(300, 310));
+    EXPECT_EQ(moves, 2) << "the window's report of the toolkit's own move is no second move";
+    // Made smaller than its minimum from outside, the window comes back to it.
+    XResizeWindow(X(), Xid(), 20, 20);
+    Settle();
+    EXPECT_EQ(form->Size(), Size(100, 80));
+    EXPECT_EQ(OnServer().Size(), Size(100, 80));
+}
+
+TEST_F(GtkBackendTest, AHandlersErrorComesOutOfTheEventLoopWhichGoesOn) {
+    form->list->KeyDown += [](forms::Object&, forms::KeyEventArgs& e) {
+        if (e.KeyCode == Keys::F1) throw std::runtime_error("the handler failed");
+    };
+    Press(GDK_KEY_F1);
+    gdk_display_sync(gdk_display_get_default());
+    bool thrown = false;
+    for (int turn = 0; turn < 50 && !thrown; ++turn) {
+        try {
+            backend->ProcessEvents();
+        } catch (const std::runtime_error&) {
+            thrown = true;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    EXPECT_TRUE(thrown);
+    Press(GDK_KEY_End);
+    Settle();
+    EXPECT_EQ(form->list->SelectedIndices(), (std::vector<int>{5}));
+}
+
+TEST_F(GtkBackendTest, CaptureIsWhatTheWindowShows) {
+    form->list->SetSelected(1, true);
+    Settle();
+    const std::optional<forms::Picture> picture = backend->Capture(*form);
+    ASSERT_TRUE(picture);
+    ASSERT_EQ(Size(picture->width, picture->height), Size(160, 120));
+    GdkPixbuf* shown = gdk_pixbuf_get_from_window(Client(), 0, 0, 160, 120);
+    ASSERT_NE(shown, nullptr);
+    const int stride = gdk_pixbuf_get_rowstride(shown), channels = gdk_pixbuf_get_n_channels(shown);
+    const guchar* pixels = gdk_pixbuf_get_pixels(shown);
+    int differ = 0;
+    for (int y = 0; y < 120; ++y)
+        for (int x = 0; x < 160; ++x) {
+            const guchar* p = pixels + y * stride + x * channels;
+            const std::uint32_t rgb = static_cast<std::uint32_t>(p[0]) << 16 | static_cast<std::uint32_t>(p[1]) << 8 | p[2];
+            if ((picture->At(x, y) & 0xFFFFFF) != rgb) ++differ;
+        }
+    g_object_unref(shown);
+    EXPECT_EQ(differ, 0);
+    // The selected line is not drawn as a plain one.
+    EXPECT_NE(picture->At(3, form->Line(1).Y), picture->At(3, form->Line(4).Y));
+}
+
+TEST_F(GtkBackendTest, AWakeEndsAWaitFromAnotherThreadAndIsKeptUntilOne) {
+    Settle();
+    backend->Wake();
+    backend->WaitForEvents();  // at once: the wake came first
+    std::thread waker([this] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        backend->Wake();
+    });
+    backend->WaitForEvents();
+    waker.join();
+}
+
+}  // namespace
