@@ -179,25 +179,37 @@ void check_library(const fs::path& p_folder) {
 void check(options& p_opts) {
     check_components(p_opts.components);
     if (p_opts.use_config) {
+        // Each refusal exits only after its handler has ended: std::exit inside
+        // a handler would never free the exception.
+        std::string refused;
+        bool failed = false;
         if (p_opts.config_folder.empty()) {
             try {
                 p_opts.config_folder = host::config_store::default_folder();
             } catch (const host::config_error& e) {
-                std::fprintf(stderr, "sorvale-host: %s\n", e.what());
+                refused = e.what();
+                failed = true;
+            }
+            if (failed) {
+                std::fprintf(stderr, "sorvale-host: %s\n", refused.c_str());
                 std::exit(1);
             }
         }
         try {
             host::config_store::check_folder(p_opts.config_folder);
         } catch (const host::config_error& e) {
-            usage_error(e.what());
+            refused = e.what();
+            failed = true;
         }
+        if (failed) usage_error(refused);
     }
     if (!p_opts.library.empty()) check_library(p_opts.library);
     if (p_opts.script_file.empty()) {
         p_opts.interactive = p_opts.script.empty() && host::standard_input_is_terminal();
         return;
     }
+    std::string refused;
+    bool failed = false;
     try {
         if (p_opts.script_file == "-") {
             host::files::check_standard_input();
@@ -207,8 +219,12 @@ void check(options& p_opts) {
             p_opts.script.append(text.begin(), text.end());
         }
     } catch (const host::files::file_error& e) {
+        refused = e.what();
+        failed = true;
+    }
+    if (failed) {
         usage_error("cannot read script " + (p_opts.script_file == "-" ? std::string("from standard input") : in_quotes(p_opts.script_file)) +
-                    ": " + e.what());
+                    ": " + refused);
     }
 }
 
