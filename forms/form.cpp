@@ -73,8 +73,15 @@ void Form::Unadopt(Control* control) {
 }
 
 void Form::Forget(const Control* control) {
-    if (acceptButton_ == control) acceptButton_ = nullptr;
-    if (cancelButton_ == control) cancelButton_ = nullptr;
+    // The buttons inside it too: a container taken out of the form takes its
+    // buttons along. (A focus inside it is given up where it is taken out.)
+    const auto inside = [control](const Control* c) {
+        for (; c; c = c->Parent())
+            if (c == control) return true;
+        return false;
+    };
+    if (inside(acceptButton_)) acceptButton_ = nullptr;
+    if (inside(cancelButton_)) cancelButton_ = nullptr;
     if (activeControl_ == control) activeControl_ = nullptr;
 }
 
