@@ -151,8 +151,9 @@ void SetHints(GtkWidget* widget, const Form& form) {
     if (style != FormBorderStyle::None) gdk_window_set_decorations(native, static_cast<GdkWMDecoration>(decorations));
 }
 
-// _NET_FRAME_EXTENTS of an X window (left, right, top, bottom), if set.
-std::optional<Padding> FrameExtents(GdkDisplay* display, ::Window window) {
+// _NET_FRAME_EXTENTS of an X window (left, right, top, bottom), if set, in
+// GDK's pixels: the X server's divided by the window's scale.
+std::optional<Padding> FrameExtents(GdkDisplay* display, ::Window window, int scale) {
     Display* x = GDK_DISPLAY_XDISPLAY(display);
     Atom type = 0;
     int format = 0;
@@ -165,7 +166,8 @@ std::optional<Padding> FrameExtents(GdkDisplay* display, ::Window window) {
     std::optional<Padding> frame;
     if (status == Success && data && type == XA_CARDINAL && format == 32 && count == 4) {
         const auto* values = reinterpret_cast<const long*>(data);
-        frame = Padding(static_cast<int>(values[0]), static_cast<int>(values[2]), static_cast<int>(values[1]), static_cast<int>(values[3]));
+        const auto at = [&](int i) { return static_cast<int>(values[i]) / scale; };
+        frame = Padding(at(0), at(2), at(1), at(3));
     }
     if (data) XFree(data);
     return frame;
@@ -192,15 +194,15 @@ std::optional<Padding> RequestFrame(GtkWidget* widget) {
     XFlush(x);
     // The answer is a property on the window; a quarter of a second at most.
     for (int tries = 0; tries < 50; ++tries) {
-        if (const std::optional<Padding> frame = FrameExtents(display, window)) return frame;
+        if (const std::optional<Padding> frame = FrameExtents(display, window, gdk_window_get_scale_factor(native))) return frame;
         g_usleep(5000);
     }
     return std::nullopt;
 }
 
 // The client area of a mapped window on the screen, and its frame unless
-// `frame` is given, read from the X server at one moment: GDK's own figures
-// lag behind the events still queued.
+// `frame` is given, read from the X server at one moment (GDK's own figures
+// lag behind the events still queued), in GDK's pixels.
 std::optional<Rectangle> ClientOnScreen(GtkWidget* widget, std::optional<Padding>& frame) {
     GdkWindow* native = gtk_widget_get_window(widget);
     if (!native) return std::nullopt;
@@ -215,8 +217,9 @@ std::optional<Rectangle> ClientOnScreen(GtkWidget* widget, std::optional<Padding
                       XTranslateCoordinates(x, window, root, 0, 0, &screenX, &screenY, &child);
     gdk_x11_display_error_trap_pop_ignored(display);
     if (!read) return std::nullopt;
-    const Rectangle client(screenX, screenY, static_cast<int>(width), static_cast<int>(height));
-    if (!frame) frame = FrameExtents(display, window);
+    const int scale = std::max(gdk_window_get_scale_factor(native), 1);
+    const Rectangle client(screenX / scale, screenY / scale, static_cast<int>(width) / scale, static_cast<int>(height) / scale);
+    if (!frame) frame = FrameExtents(display, window, scale);
     if (!frame) {
         // A window manager that does not say: the frame is the window it put ours in.
         GdkRectangle outer{};

@@ -35,7 +35,8 @@ backend_tests=${5:-}
 for tool in Xvfb xdotool xprop xwininfo; do
   command -v "$tool" >/dev/null || { echo "SKIPPED: $tool is not installed"; exit 77; }
 done
-unset WAYLAND_DISPLAY
+# The figures below are for GDK pixels the size of the X server's.
+unset WAYLAND_DISPLAY GDK_SCALE GDK_DPI_SCALE
 if [[ "$scenario" == wm || "$scenario" == input ]] && ! command -v openbox >/dev/null; then echo "SKIPPED: openbox is not installed"; exit 77; fi
 tmp=$(mktemp -d)
 xvfb=
