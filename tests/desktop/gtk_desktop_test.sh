@@ -9,9 +9,10 @@
 # SCENARIO: hints (no window manager: the hints of a tool window kept above,
 # off the taskbar, not maximisable, its minimum size, held there from
 # outside), wm (under Openbox: the frame is the window manager's, the minimum
-# held, a maximise followed), input (under Openbox: a click, Shift+click,
-# Delete, a move, Esc, and the place kept for the next start), backend (the
-# GTK backend's own tests, BACKEND_TESTS, on the display, with no window manager).
+# held, a maximise followed), input (under Openbox where there is one: a
+# click, Shift+click, Delete, a move, Esc), place (under Openbox: the place a
+# move left is where the next start opens the window), backend (the GTK
+# backend's own tests, BACKEND_TESTS, on the display, with no window manager).
 #
 # Without a window manager GTK still sets the hints as properties before it
 # maps the window, so xprop reads them back; nothing frames the window, so the
@@ -20,13 +21,13 @@
 # window back. The place kept needs a window manager: the component restores
 # a saved place only where the window's caption would show on a screen, and
 # without a window manager there is no caption. Openbox (Debian `openbox`)
-# frames the window here; without it those scenarios are skipped.
+# frames the window here; without it wm and place are skipped.
 #
 # The dialog font here is GTK's default, so the toolkit scales the window to
 # it; where the list's lines lie is read from two screenshots, before and after
 # the session selects line 1.
 set -euo pipefail
-(($# == 4 || $# == 5)) || { echo "usage: $0 hints|wm|input|backend HOST COMPONENT PICTURE_PROBE [BACKEND_TESTS]" >&2; exit 2; }
+(($# == 4 || $# == 5)) || { echo "usage: $0 hints|wm|input|place|backend HOST COMPONENT PICTURE_PROBE [BACKEND_TESTS]" >&2; exit 2; }
 scenario=$1
 host=$2
 component=$3
@@ -37,7 +38,7 @@ for tool in Xvfb xdotool xprop xwininfo; do
 done
 # The figures below are for GDK pixels the size of the X server's.
 unset WAYLAND_DISPLAY GDK_SCALE GDK_DPI_SCALE
-if [[ "$scenario" == wm || "$scenario" == input ]] && ! command -v openbox >/dev/null; then echo "SKIPPED: openbox is not installed"; exit 77; fi
+if [[ "$scenario" == wm || "$scenario" == place ]] && ! command -v openbox >/dev/null; then echo "SKIPPED: openbox is not installed"; exit 77; fi
 tmp=$(mktemp -d)
 xvfb=
 wm=
@@ -56,7 +57,7 @@ xvfb=$!
 for _ in $(seq 100); do [ -s "$tmp/display" ] && break; sleep 0.05; done
 [ -s "$tmp/display" ] || { echo "FAILED: Xvfb did not start"; exit 1; }
 export DISPLAY=":$(head -1 "$tmp/display")"
-if [[ "$scenario" == wm || "$scenario" == input ]]; then
+if [[ "$scenario" == wm || "$scenario" == place || ("$scenario" == input && -n "$(command -v openbox)") ]]; then
   # Openbox with its defaults, ready once it has claimed the screen.
   HOME=$tmp openbox --sm-disable >/dev/null 2>&1 &
   wm=$!
@@ -214,6 +215,19 @@ case "$scenario" in
     until_shows "queue" "4 entries"
     check "the Delete key removes both entries from the host's queue" "playback queue, 4 entries:" "$reply"
     check "the entry after them is now second" "2\. Orrin Feldgate" "$reply"
+    xdotool windowmove "$window" 200 150
+    until_shows "show" "window at (200, 150)"
+    check "a move from outside reaches the window" "window at (200, 150), " "$reply"
+    # With no window manager the keys go to the window under the pointer.
+    xdotool mousemove 220 170 key Escape
+    until_shows "show" "no window open"
+    check "Esc closes the window" "(no window open)" "$reply"
+    stop_host
+    ;;
+  place)
+    start_host
+    ask "open View/Sorvale; sync"
+    window=$(x_window)
     xdotool windowmove "$window" 200 150
     until_shows "show" "window at (200, 150)"
     check "a move by the window manager reaches the window" "window at (200, 150), " "$reply"
