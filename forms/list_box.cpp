@@ -12,13 +12,21 @@ namespace forms {
 
 int ObjectCollection::Add(String text) {
     ListBox& box = *owner_;
-    box.lines_.push_back(std::move(text));
+    if (box.retired_ > 0) {
+        // Into the first slot a clear left behind in this update: its old
+        // text goes now, so the heap takes back one block as it hands out the next.
+        box.lines_[box.lines_.size() - box.retired_] = std::move(text);
+        --box.retired_;
+    } else {
+        box.lines_.push_back(std::move(text));
+    }
     box.Changed(false);
     return Count() - 1;
 }
 
 void ObjectCollection::Insert(int index, String text) {
     ListBox& box = *owner_;
+    box.ReleaseRetired();
     if (index < 0 || index > Count()) throw std::out_of_range("line index out of range");
     const bool wasEmpty = Count() == 0;
     if (index == 0 && box.head_ > 0) {
@@ -38,6 +46,7 @@ void ObjectCollection::Insert(int index, String text) {
 void ObjectCollection::RemoveAt(int index) {
     ListBox& box = *owner_;
     box.CheckIndex(index);
+    box.ReleaseRetired();
     const bool wasSelected = box.IsSelected(index);
     box.EraseLine(index);
     const int count = Count();
@@ -53,7 +62,17 @@ void ObjectCollection::Clear() {
     // The array keeps its block: a list is mostly cleared to be filled again
     // (a full reload, say), and the same number of lines then needs no new
     // array, nor the heap's sorting of the freed texts to make room for one.
-    box.lines_.clear();
+    // Inside an update the texts stay in their slots, retired, and each line
+    // added takes over the next slot and lets its old text go: the heap hands
+    // the new texts out of the blocks just given back, warm, instead of
+    // sorting all the old ones into its bins first and then drawing the new
+    // ones from there. The update's end lets go of the texts left over.
+    if (box.updating_ > 0) {
+        // The spent slots before the first line hold empty texts.
+        box.retired_ = box.lines_.size();
+    } else {
+        box.lines_.clear();
+    }
     box.head_ = 0;
     box.selected_.clear();
     box.caret_ = 0;
@@ -110,7 +129,15 @@ void ListBox::Changed(bool selection) {
 }
 
 void ListBox::EndUpdate() {
-    if (updating_ > 0 && --updating_ == 0) Invalidate();
+    if (updating_ > 0 && --updating_ == 0) {
+        ReleaseRetired();
+        Invalidate();
+    }
+}
+
+void ListBox::ReleaseRetired() {
+    lines_.erase(lines_.end() - static_cast<std::ptrdiff_t>(retired_), lines_.end());
+    retired_ = 0;
 }
 
 void ListBox::SetSelectionMode(forms::SelectionMode mode) {

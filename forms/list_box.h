@@ -80,7 +80,8 @@ public:
     // The rectangle of line `index` in the client area (may lie outside it).
     Rectangle GetItemRectangle(int index) const;
     void ScrollIntoView(int index);
-    // Suspend and resume repainting around bulk changes; they nest.
+    // Suspend and resume repainting around bulk changes; they nest. A list
+    // cleared and refilled inside one update reuses its texts' memory as it goes.
     void BeginUpdate() { ++updating_; }
     void EndUpdate();
 
@@ -99,12 +100,14 @@ protected:
 
 private:
     friend class ObjectCollection;
-    int LineCount() const { return static_cast<int>(lines_.size() - head_); }
+    int LineCount() const { return static_cast<int>(lines_.size() - retired_ - head_); }
     std::size_t Slot(int index) const { return head_ + static_cast<std::size_t>(index); }
     void CheckIndex(int index) const;
     bool IsSelected(int index) const;
     void SetFlag(int index, bool value);
     void ClearFlags() { selected_.clear(); }
+    // Lets go of the texts a clear inside an update left in their slots.
+    void ReleaseRetired();
     // Takes line `index` out of the texts and the flags.
     void EraseLine(int index);
     // Exactly lines from..to (either order) selected; with `keep`, others stay.
@@ -114,8 +117,11 @@ private:
     void Changed(bool selection);
 
     // Line i is lines_[head_ + i]; the slots before head_ are spent and empty.
+    // Inside an update, the last retired_ slots hold texts of lines cleared
+    // away, which the lines added next replace one by one (see Clear).
     std::vector<String> lines_;
     std::size_t head_ = 0;
+    std::size_t retired_ = 0;
     // The slots of the selected lines, ascending.
     std::vector<std::size_t> selected_;
     int caret_ = 0;

@@ -30,6 +30,9 @@ public:
 private:
     struct field {
         std::string name;
+        // The name with A-Z in lower case: a lookup folds only the name it
+        // was asked, a word at a time.
+        std::string key;
         std::vector<std::string> values;
     };
     std::vector<field> m_fields;

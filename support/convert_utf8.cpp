@@ -12,6 +12,9 @@ namespace {
 // Host texts are short (track tags); this bounds what a missing NUL can cost.
 constexpr std::size_t source_limit = 65536;
 
+// Texts up to this many bytes are copied to the stack.
+constexpr std::size_t short_text = 256;
+
 // The position of the first NUL among the first source_limit bytes, or the
 // limit. The C library scans a machine word or more at a time and never
 // touches a byte in a page that the bound does not reach.
@@ -42,7 +45,23 @@ void copy_words(t_uint8* p_to, const char* p_from, std::size_t p_count) noexcept
 void convertUTF8toUTF16(const char* p_source, forms::String& p_out) {
     const std::size_t length = source_length(p_source);
     if (length == 0) return;
-    // The decoder reads its own copy of exactly the text's bytes.
+    // The decoder reads its own copy of exactly the text's bytes. A text as
+    // short as tags are is copied to the stack and decoded there too, then
+    // appended in one step; so a line of the queue window costs no allocation
+    // but its own.
+    if (length <= short_text) {
+        alignas(8) t_uint8 bytes[short_text];
+        char16_t units[short_text];
+        copy_words(bytes, p_source, length);
+        const std::size_t count = forms::decode_utf8_to(bytes, length, units);
+        try {
+            p_out.append(units, count);
+        } catch (const std::bad_alloc&) {
+            // The toolkit's string allocates on its own; out of memory still says "bad allocation".
+            pfc::throw_bad_alloc();
+        }
+        return;
+    }
     pfc::array_t<t_uint8> bytes;
     bytes.set_size(static_cast<t_size>(length));
     copy_words(bytes.get_ptr(), p_source, length);
@@ -51,7 +70,6 @@ void convertUTF8toUTF16(const char* p_source, forms::String& p_out) {
         // Room for the longest result: one unit per byte.
         p_out.resize(start + length);
     } catch (const std::bad_alloc&) {
-        // The toolkit's string allocates on its own; out of memory still says "bad allocation".
         pfc::throw_bad_alloc();
     }
     p_out.resize(start + forms::decode_utf8_to(bytes.get_ptr(), length, p_out.data() + start));

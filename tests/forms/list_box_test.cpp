@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <random>
 #include <string>
 #include <vector>
@@ -185,6 +186,53 @@ TEST_F(ListBoxModel, RandomSequencesOfEveryChangeKeepTheFlagsCaretAnchorAndTopOf
                 ASSERT_EQ(highlighted, expectedHighlighted);
             }
         }
+        form->Close();
+        forms::Application::Collect();
+    }
+}
+
+// A list cleared and refilled inside one update (a full reload) shows exactly
+// its new lines, whatever else changes before the update ends: more or fewer
+// lines than before, lines inserted or removed, another clear, a list that
+// had lost its first lines.
+TEST_F(ListBoxModel, AListClearedInsideAnUpdateShowsOnlyWhatWasAddedAfter) {
+    using Lines = std::vector<forms::String>;
+    struct reload {
+        const char* what;
+        int headsTaken;  // first lines removed before the update
+        Lines refill;
+        std::function<void(forms::ObjectCollection&)> then;
+        Lines expected;
+    };
+    const reload cases[] = {
+        {"fewer lines", 0, {u"x", u"y"}, nullptr, {u"x", u"y"}},
+        {"more lines", 0, {u"1", u"2", u"3", u"4", u"5", u"6", u"7"}, nullptr, {u"1", u"2", u"3", u"4", u"5", u"6", u"7"}},
+        {"none", 0, {}, nullptr, {}},
+        {"after the head left", 2, {u"x"}, nullptr, {u"x"}},
+        {"then an insert", 1, {u"x", u"y"}, [](auto& items) { items.Insert(1, u"i"); }, {u"x", u"i", u"y"}},
+        {"then the first removed", 0, {u"x", u"y"}, [](auto& items) { items.RemoveAt(0); }, {u"y"}},
+        {"then another line removed", 0, {u"x", u"y", u"z"}, [](auto& items) { items.RemoveAt(1); }, {u"x", u"z"}},
+        {"then cleared again", 0, {u"x"}, [](auto& items) { items.Clear(); items.Add(u"w"); }, {u"w"}},
+    };
+    for (const reload& c : cases) {
+        SCOPED_TRACE(c.what);
+        auto* form = new TestForm();
+        forms::ListBox& list = *form->list;
+        for (const char16_t* text : {u"a", u"b", u"c", u"d", u"e"}) list.Items.Add(text);
+        for (int i = 0; i < c.headsTaken; ++i) list.Items.RemoveAt(0);
+        list.SetSelected(2, true);
+        list.BeginUpdate();
+        list.Items.Clear();
+        for (const forms::String& text : c.refill) list.Items.Add(text);
+        if (c.then) c.then(list.Items);
+        EXPECT_EQ(automation::InspectList(list).lines, c.expected);
+        list.EndUpdate();
+        list.Items.Add(u"last");
+        Lines shown = c.expected;
+        shown.push_back(u"last");
+        EXPECT_EQ(automation::InspectList(list).lines, shown);
+        EXPECT_EQ(list.Items.Count(), static_cast<int>(shown.size()));
+        EXPECT_EQ(list.SelectedIndices(), std::vector<int>{});
         form->Close();
         forms::Application::Collect();
     }

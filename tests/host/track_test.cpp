@@ -52,6 +52,34 @@ INSTANTIATE_TEST_SUITE_P(Table, MetaGetEx,
                              return name + "_value_" + std::to_string(c.index);
                          });
 
+// Names match byte for byte, but for the case of the ASCII letters A-Z: at
+// every place of names of every length up to 20, a field named with one byte
+// there is found by a name with another byte there exactly when the two are
+// the same letter or the same byte (the bytes around the letters' ranges, and
+// the same with the top bit set).
+TEST(TrackInfo, FoldsTheCaseOfAsciiLettersOnlyAtEveryPlaceOfEveryLength) {
+    const int bytes[] = {'0', '@', 'A', 'M', 'Z', '[', '`', 'a', 'm', 'z', '{', 0xC0, 0xC1, 0xDA, 0xDB, 0xE1, 0xFA, 0xFF};
+    const auto lower = [](int c) { return c >= 'A' && c <= 'Z' ? c + 32 : c; };
+    int mismatches = 0;
+    for (std::size_t length = 1; length <= 20; ++length) {
+        for (std::size_t place = 0; place < length; ++place) {
+            for (int stored : bytes) {
+                std::string field(length, 'k');
+                field[place] = static_cast<char>(stored);
+                host::track_info info;
+                info.add_value(field, "v");
+                for (int asked : bytes) {
+                    std::string name(length, 'K');
+                    name[place] = static_cast<char>(asked);
+                    const bool found = info.meta_find_field(name.c_str(), pfc::infinite_size) == 0;
+                    if (found != (lower(stored) == lower(asked))) ++mismatches;
+                }
+            }
+        }
+    }
+    EXPECT_EQ(mismatches, 0);
+}
+
 TEST(Track, CountsReferencesLocksAndMisuse) {
     host::track t("/x.flac", sample_info());
     {

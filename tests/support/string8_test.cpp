@@ -221,8 +221,12 @@ TEST(ConvertUtf8ToUtf16, AppendsToABufferReadingNoBytePastTheNulAtAnyLength) {
     convertUTF8toUTF16("", buffer);
     EXPECT_EQ(buffer, u"ab\u00E9x");
     // Texts that end just before an unreadable page, at every length around
-    // the word size, plain and ending in a two-byte sequence.
-    for (std::size_t length = 0; length <= 20; ++length) {
+    // the word size and around the longest text decoded on the stack, plain
+    // and ending in a two-byte sequence.
+    std::vector<std::size_t> lengths;
+    for (std::size_t length = 0; length <= 20; ++length) lengths.push_back(length);
+    for (std::size_t length = 250; length <= 262; ++length) lengths.push_back(length);
+    for (std::size_t length : lengths) {
         guarded_bytes plain(length + 1, 'p');
         plain.data()[length] = '\0';
         EXPECT_EQ(convertUTF8toUTF16(plain.data()), forms::String(length, u'p')) << length;
@@ -234,11 +238,13 @@ TEST(ConvertUtf8ToUtf16, AppendsToABufferReadingNoBytePastTheNulAtAnyLength) {
 }
 
 TEST(ConvertUtf8ToUtf16, OutOfMemoryIsBadAllocation) {
+    // A text longer than a tag, whose copy takes a block of its own.
+    const std::string text(1000, 't');
     const allocation_failure out_of_memory(1);
-    expect_bad_alloc([] { convertUTF8toUTF16("text"); });
+    expect_bad_alloc([&] { convertUTF8toUTF16(text.c_str()); });
     forms::String buffer = u"kept";
     const allocation_failure again(1);
-    expect_bad_alloc([&] { convertUTF8toUTF16("text", buffer); });
+    expect_bad_alloc([&] { convertUTF8toUTF16(text.c_str(), buffer); });
     EXPECT_EQ(buffer, u"kept");
 }
 
