@@ -60,6 +60,7 @@ const char* usage =
     "  --script FILE     then run session commands from FILE, one a line ('-': standard input,\n"
     "                    a line at a time)\n"
     "  -h, --help        this text\n"
+    "\n"
     "With neither --run nor --script, on a terminal, the host then prompts for session\n"
     "commands (sorvale> ) with line editing and history, until quit, exit or Ctrl-D.\n"
     "\n"
