@@ -374,6 +374,15 @@ gboolean OnFocusIn(GtkWidget* window, GdkEventFocus*, gpointer) {
     return FALSE;
 }
 
+// A form without a maximise box is never maximised, also by a window manager
+// that offers it whatever the window's hints say (Openbox does): undone.
+gboolean OnWindowState(GtkWidget* window, GdkEventWindowState* event, gpointer) {
+    const Form* form = FormOf(window);
+    if (!form || !(event->changed_mask & event->new_window_state & GDK_WINDOW_STATE_MAXIMIZED)) return FALSE;
+    if (IsToolWindow(form->FormBorderStyle()) || !form->MaximizeBox()) gtk_window_unmaximize(GTK_WINDOW(window));
+    return FALSE;
+}
+
 gboolean OnConfigure(GtkWidget* window, GdkEventConfigure*, gpointer) {
     if (g_impl) g_impl->Configured(window);
     return FALSE;
@@ -541,6 +550,7 @@ void GtkBackend::CreateWindow(Form& form) {
     g_signal_connect(widget, "configure-event", G_CALLBACK(OnConfigure), nullptr);
     gtk_widget_add_events(widget, GDK_PROPERTY_CHANGE_MASK);
     g_signal_connect(widget, "property-notify-event", G_CALLBACK(OnProperty), nullptr);
+    g_signal_connect(widget, "window-state-event", G_CALLBACK(OnWindowState), nullptr);
     SetHints(widget, form);
     Impl::Window& w = impl_->windows[&form];
     w.window = widget;
