@@ -374,12 +374,16 @@ gboolean OnFocusIn(GtkWidget* window, GdkEventFocus*, gpointer) {
     return FALSE;
 }
 
-// A form without a maximise box is never maximised, also by a window manager
-// that offers it whatever the window's hints say (Openbox does): undone.
+// A form without a maximise (minimise) box is never maximised (minimised),
+// also by a window manager that offers it whatever the window's hints say
+// (Openbox does): undone.
 gboolean OnWindowState(GtkWidget* window, GdkEventWindowState* event, gpointer) {
     const Form* form = FormOf(window);
-    if (!form || !(event->changed_mask & event->new_window_state & GDK_WINDOW_STATE_MAXIMIZED)) return FALSE;
-    if (IsToolWindow(form->FormBorderStyle()) || !form->MaximizeBox()) gtk_window_unmaximize(GTK_WINDOW(window));
+    if (!form) return FALSE;
+    const int entered = event->changed_mask & event->new_window_state;
+    const bool tool = IsToolWindow(form->FormBorderStyle());
+    if ((entered & GDK_WINDOW_STATE_MAXIMIZED) && (tool || !form->MaximizeBox())) gtk_window_unmaximize(GTK_WINDOW(window));
+    if ((entered & GDK_WINDOW_STATE_ICONIFIED) && (tool || !form->MinimizeBox())) gtk_window_deiconify(GTK_WINDOW(window));
     return FALSE;
 }
 
