@@ -6,7 +6,7 @@
 #                                       also clang and libFuzzer, gcovr, valgrind)
 set -euo pipefail
 linux=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev libicu-dev googletest libstb-dev libtag1-dev
-       libgtk-3-dev libedit-dev xvfb xauth xdotool x11-utils fonts-wqy-microhei fonts-dejavu-core)
+       libgtk-3-dev libedit-dev xvfb xauth xdotool x11-utils openbox fonts-wqy-microhei fonts-dejavu-core)
 windows=(g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64)
 proof=(clang libclang-rt-14-dev llvm gcovr valgrind)
 packages=("${linux[@]}")
