@@ -26,9 +26,10 @@ targets=(
 )
 
 echo "== building the fuzz targets with clang in $build"
+mkdir -p "$build"
 if ! cmake -S . -B "$build" -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang \
-      -DSORVALE_FUZZ=ON -DSORVALE_TESTS=OFF -DSORVALE_BENCH=OFF >"$build.configure.log" 2>&1; then
-  cat "$build.configure.log"
+      -DSORVALE_FUZZ=ON -DSORVALE_TESTS=OFF -DSORVALE_BENCH=OFF >"$build/configure.log" 2>&1; then
+  cat "$build/configure.log"
   echo "fuzz: the build could not be configured"
   exit 1
 fi
@@ -43,6 +44,7 @@ scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 failed=0
 ran=0
+passed=0
 for entry in "${targets[@]}"; do
   read -r name runs options <<<"$entry"
   if [ $# -gt 0 ] && [[ " $* " != *" $name "* ]]; then continue; fi
@@ -56,6 +58,7 @@ for entry in "${targets[@]}"; do
         -artifact_prefix="$root/$findings/$name-" $options "$name" "$root/fuzz/corpus/${name%_fuzz}") \
         >"$scratch/$name.log" 2>&1; then
     outcome=passed
+    passed=$((passed + 1))
   else
     outcome=FAILED
     failed=1
@@ -70,6 +73,7 @@ if [ "$ran" -eq 0 ]; then
   exit 2
 fi
 if [ "$failed" -ne 0 ]; then
-  echo "fuzz: findings kept in $findings"
+  echo "findings kept in $findings"
 fi
+echo "fuzz: $passed passed, $((ran - passed)) failed"
 exit "$failed"
