@@ -4,7 +4,13 @@
 # configuration in build/release/demo-config, so a second run shows what the
 # first one saved, and the window opens where the first run left it.
 # Options are passed to the host (./demo.sh --help lists them); the demo
-# session runs unless --run or --script gives another one.
+# session runs unless --run or --script gives another one. The demo session
+# draws no window on the desktop and writes the window's picture, after the
+# deletion, to build/release/demo-queue.png.
+#
+# ./demo.sh --window, on a desktop (DISPLAY set), opens the real queue window
+# instead and then prompts for session commands (help lists them) until quit
+# or Ctrl-D; the window follows every command and answers the mouse and keys.
 #
 # ./demo.sh --windows runs the same through the Windows build under Wine, with
 # a real window (on a virtual display when there is no DISPLAY), keeps its
@@ -13,10 +19,20 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 platform=linux
+window=no
 args=()
 for arg in "$@"; do
-  if [ "$arg" = --windows ]; then platform=windows; else args+=("$arg"); fi
+  case "$arg" in
+    --windows) platform=windows ;;
+    --window) window=yes ;;
+    *) args+=("$arg") ;;
+  esac
 done
+if [ "$window" = yes ]; then
+  if [ "$platform" = windows ]; then echo "demo: --window is for the Linux demo (--windows always opens a window)" >&2; exit 2; fi
+  if [ -z "${DISPLAY:-}" ]; then echo "demo: --window needs a desktop, and DISPLAY is not set" >&2; exit 2; fi
+  if [ ! -t 0 ]; then echo "demo: --window prompts for commands, and standard input is not a terminal" >&2; exit 2; fi
+fi
 set -- ${args[@]+"${args[@]}"}
 if [ "$platform" = windows ]; then
   # The host and the component only: the Windows test programs take long to build.
@@ -37,18 +53,23 @@ if ! { cmake --preset "$preset" >/dev/null && cmake --build --preset "$preset" $
   exit 1
 fi
 session="menu; open View/Sorvale; show; line 2; line 3 shift; key Delete; show; play; enqueue 9 10; show"
-if [ "$platform" = windows ]; then session+="; screenshot $build/demo-queue.png"; fi
-session+="; move 40 30; resize 240 260; key Escape; queue"
+session+="; screenshot $build/demo-queue.png; move 40 30; resize 240 260; key Escape; queue"
 own_session=no
 for arg in "$@"; do
   case "$arg" in
     --run | --script | -h | --help) own_session=yes ;;
   esac
 done
+if [ "$window" = yes ]; then
+  if [ "$own_session" = no ]; then set -- "$@" --run "menu; open View/Sorvale; show; help"; fi
+  exec "$build/out/sorvale-host" --config-dir "$build/demo-config" "$@" --prompt "$build/out/foo_sorvale.so"
+fi
 if [ "$own_session" = no ]; then
   set -- "$@" --run "$session"
 fi
 if [ "$platform" = linux ]; then
+  # The picture is drawn off-screen: the demo opens nothing on a desktop.
+  set -- --headless "$@"
   exec "$build/out/sorvale-host" --config-dir "$build/demo-config" "$@" "$build/out/foo_sorvale.so"
 fi
 run=(tools/wine-run "$build/out/sorvale-host.exe" --config-dir "$build/demo-config" "$@" "$build/out/foo_sorvale.dll")

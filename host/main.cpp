@@ -59,6 +59,7 @@ const char* usage =
     "  --run SCRIPT      then run session commands, separated by ';'\n"
     "  --script FILE     then run session commands from FILE, one a line ('-': standard input,\n"
     "                    a line at a time)\n"
+    "  --prompt          after the commands of --run or --script, prompt for more\n"
     "  -h, --help        this text\n"
     "\n"
     "With neither --run nor --script, on a terminal, the host then prompts for session\n"
@@ -81,7 +82,8 @@ struct options {
     std::string script;       // --run, then the --script file's text
     std::string script_file;  // --script
     bool script_from_input = false;
-    bool interactive = false;  // neither --run nor --script, and standard input a terminal
+    bool prompt = false;       // --prompt
+    bool interactive = false;  // a prompt on the terminal after the script, if any
 };
 
 [[noreturn]] void usage_error(const std::string& p_message) {
@@ -127,6 +129,8 @@ options parse(int argc, char** argv) {
             opts.script_file = value();
         } else if (arg == "--tracks") {
             opts.list_tracks = true;
+        } else if (arg == "--prompt") {
+            opts.prompt = true;
         } else if (arg == "--headless") {
             opts.headless = true;
         } else if (arg == "--library") {
@@ -205,10 +209,14 @@ void check(options& p_opts) {
         if (failed) usage_error(refused);
     }
     if (!p_opts.library.empty()) check_library(p_opts.library);
+    if (p_opts.prompt && (p_opts.script_file == "-" || !host::standard_input_is_terminal())) {
+        usage_error("--prompt needs standard input to be a terminal, and no script from it");
+    }
     if (p_opts.script_file.empty()) {
-        p_opts.interactive = p_opts.script.empty() && host::standard_input_is_terminal();
+        p_opts.interactive = p_opts.prompt || (p_opts.script.empty() && host::standard_input_is_terminal());
         return;
     }
+    p_opts.interactive = p_opts.prompt;
     std::string refused;
     bool failed = false;
     try {
@@ -354,15 +362,14 @@ int run(const options& p_opts) {
 #endif
         loaded = load_components(app, p_opts);
         if (loaded) fill_queue(app, p_opts);
-        if (loaded && (!p_opts.script.empty() || p_opts.script_from_input)) {
+        if (loaded && (!p_opts.script.empty() || p_opts.script_from_input || p_opts.interactive)) {
             host::session session(app, stdout);
-            failed += session.run_all(p_opts.script);
+            if (!p_opts.script.empty()) failed += session.run_all(p_opts.script);
             if (p_opts.script_from_input && !session.ended()) {
                 failed += run_input(desktop, session, host::stream_lines(stdin, longest_line));
+            } else if (p_opts.interactive && !session.ended()) {
+                failed += run_input(desktop, session, host::open_prompt(longest_line));
             }
-        } else if (loaded && p_opts.interactive) {
-            host::session session(app, stdout);
-            failed += run_input(desktop, session, host::open_prompt(longest_line));
         }
     } catch (const std::exception& e) {
         std::fprintf(stderr, "sorvale-host: %s\n", e.what());

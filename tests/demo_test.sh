@@ -56,7 +56,20 @@ out=$(DISPLAY=:5 "$tree/demo.sh" --windows --queue 3 2>&1)
 check_not "--windows on a display uses it" "xvfb-run" "$out"
 check "--windows passes the other options" "arg: --queue" "$out"
 out=$("$tree/demo.sh" 2>&1)
-check_not "the Linux demo takes no screenshot" "screenshot" "$out"
+check "the Linux demo writes the window's picture" "screenshot build/release/demo-queue.png; move" "$out"
+check "the Linux demo draws off-screen" "arg: --headless" "$out"
+out=$(DISPLAY=:5 "$tree/demo.sh" --window --library /music 2>&1 </dev/null || true)
+check "--window needs a terminal to prompt at" "standard input is not a terminal" "$out"
+out=$(DISPLAY= "$tree/demo.sh" --window 2>&1 || true)
+check "--window needs a desktop" "DISPLAY is not set" "$out"
+if out=$(DISPLAY=:5 script -qec "$tree/demo.sh --window --library /music" /dev/null 2>&1); then
+  check "--window opens the real window" "arg: menu; open View/Sorvale" "$out"
+  check "--window then prompts" "arg: --prompt" "$out"
+  check "--window passes the other options" "arg: /music" "$out"
+  check_not "--window draws on the desktop" "arg: --headless" "$out"
+else
+  echo "FAILED: --window on a terminal: $out"; failures=$((failures + 1))
+fi
 
 set +e
 out=$(FAIL_BUILD=1 "$tree/demo.sh" 2>&1)

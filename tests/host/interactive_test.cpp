@@ -188,3 +188,22 @@ TEST_F(Interactive, AScriptFromAPipeIsAnsweredLineByLineAndQuitEndsIt) {
     EXPECT_TRUE(host.expect("> quit\n")) << host.seen();
     EXPECT_EQ(host.seen().find("> queue", host.seen().find("> quit")), std::string::npos) << "nothing after quit: " << host.seen();
 }
+
+// --prompt: the commands given run first, then the prompt takes over; it
+// needs a terminal, so a pipe is refused before anything loads.
+TEST_F(Interactive, PromptAfterTheGivenCommandsOnlyOnATerminal) {
+    driven_host host(driven_host::through::terminal, {"--no-config", "--queue", "2", "--run", "enqueue 7", "--prompt", SORVALE_COMPONENT}, folder);
+    ASSERT_TRUE(host.started());
+    ASSERT_TRUE(host.expect("queued track 7: ")) << host.seen();
+    ASSERT_TRUE(host.expect("sorvale> ")) << host.seen();
+    host.type("queue\r");
+    ASSERT_TRUE(host.expect("playback queue, 3 entries:")) << host.seen();
+    ASSERT_TRUE(host.expect("sorvale> ")) << host.seen();
+    host.type("quit\r");
+    EXPECT_EQ(host.exit_status(), 0) << host.seen();
+
+    driven_host piped(driven_host::through::pipes, {"--no-config", "--run", "queue", "--prompt", SORVALE_COMPONENT}, folder);
+    ASSERT_TRUE(piped.started());
+    EXPECT_EQ(piped.exit_status(), 2) << piped.seen();
+    EXPECT_EQ(piped.seen().find("loaded"), std::string::npos) << piped.seen();
+}
