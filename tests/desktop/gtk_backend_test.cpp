@@ -1,8 +1,8 @@
 // The GTK backend on an X display with no window manager (gtk_desktop_test.sh
 // runs this program on a virtual display): the window has the form's hints,
-// input sent to it reaches the toolkit, moves and sizes from outside too, a
-// handler's error comes out of the event loop, and what Capture draws is what
-// the window shows.
+// input sent to it reaches the toolkit, moves and sizes from outside too, so
+// does activation, a handler's error comes out of the event loop, and what
+// Capture draws is what the window shows.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -247,6 +247,20 @@ TEST_F(GtkBackendTest, CaptureIsWhatTheWindowShows) {
     EXPECT_EQ(differ, 0);
     // The selected line is not drawn as a plain one.
     EXPECT_NE(picture->At(3, form->Line(1).Y), picture->At(3, form->Line(4).Y));
+}
+
+TEST_F(GtkBackendTest, AWindowTheUserBringsToTheFrontIsTheActiveForm) {
+    auto* other = new Picker();
+    other->SetLocation({300, 60});
+    other->Show();
+    Settle();
+    ASSERT_EQ(forms::Application::ActiveForm(), other);
+    GdkEvent* event = gdk_event_new(GDK_FOCUS_CHANGE);
+    event->focus_change.window = GDK_WINDOW(g_object_ref(gtk_widget_get_window(window)));
+    event->focus_change.in = TRUE;
+    Put(event, gdk_seat_get_keyboard(Seat()));
+    Settle();
+    EXPECT_EQ(forms::Application::ActiveForm(), form);
 }
 
 TEST_F(GtkBackendTest, AWakeEndsAWaitFromAnotherThreadAndIsKeptUntilOne) {
