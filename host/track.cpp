@@ -1,10 +1,5 @@
 #include "host/track.h"
 
-#include <cstdint>
-#include <cstring>
-
-#include "support/string8.h"
-
 namespace host {
 
 namespace {
@@ -20,69 +15,40 @@ std::string folded(std::string_view p_name) {
     return key;
 }
 
-constexpr std::uint64_t byte_ones = 0x0101010101010101u;
-
-// Every byte of p_word with A-Z in lower case, all other bytes as they are.
-std::uint64_t ascii_lower(std::uint64_t p_word) {
-    const std::uint64_t low7 = p_word & (byte_ones * 0x7F);
-    // Per byte, bit 7 of the sums: the low seven bits are 'A' or above, 'Z' or above.
-    const std::uint64_t from_a = low7 + byte_ones * (0x80 - 'A');
-    const std::uint64_t past_z = low7 + byte_ones * (0x80 - 'Z' - 1);
-    const std::uint64_t upper = (from_a ^ past_z) & ~p_word & (byte_ones * 0x80);
-    return p_word | (upper >> 2);
-}
-
-template <typename t_word>
-t_word load(const char* p_at) {
-    t_word word;
-    std::memcpy(&word, p_at, sizeof word);
-    return word;
-}
-
-// Whether p_name (p_length bytes) folds to p_key, a folded name of the same
-// length: in words, the last one ending at the end (a field name is mostly
-// one or two of them), never reading outside either text.
-bool same_folded(const char* p_name, const char* p_key, std::size_t p_length) {
-    if (p_length >= 8) {
-        for (std::size_t i = 0; i + 8 < p_length; i += 8) {
-            if (ascii_lower(load<std::uint64_t>(p_name + i)) != load<std::uint64_t>(p_key + i)) return false;
-        }
-        const std::size_t last = p_length - 8;
-        return ascii_lower(load<std::uint64_t>(p_name + last)) == load<std::uint64_t>(p_key + last);
-    }
-    if (p_length >= 4) {
-        const std::size_t last = p_length - 4;
-        return ascii_lower(std::uint64_t{load<std::uint32_t>(p_name)}) == load<std::uint32_t>(p_key) &&
-               ascii_lower(std::uint64_t{load<std::uint32_t>(p_name + last)}) == load<std::uint32_t>(p_key + last);
-    }
-    for (std::size_t i = 0; i < p_length; ++i) {
+// Whether the first p_key.size() bytes at p_name fold to p_key; stops at the
+// first byte that does not, so a shorter NUL-terminated name is read no
+// further than its NUL when the key has none.
+bool starts_folded(const char* p_name, const std::string& p_key) {
+    for (std::size_t i = 0; i < p_key.size(); ++i) {
         if (ascii_lower(p_name[i]) != p_key[i]) return false;
     }
     return true;
-}
-
-// Whether the p_length bytes at p_name are the field name p_key (folded)
-// without regard to ASCII case. Lengths first: most fields differ there.
-bool same_name(const char* p_name, std::size_t p_length, const std::string& p_key) {
-    return p_length == p_key.size() && same_folded(p_name, p_key.data(), p_length);
 }
 
 }  // namespace
 
 void track_info::add_value(std::string_view p_name, std::string p_value) {
     for (auto& f : m_fields) {
-        if (same_name(p_name.data(), p_name.size(), f.key)) {
+        if (p_name.size() == f.key.size() && starts_folded(p_name.data(), f.key)) {
             f.values.push_back(std::move(p_value));
             return;
         }
     }
-    m_fields.push_back(field{std::string(p_name), folded(p_name), {std::move(p_value)}});
+    std::string key = folded(p_name);
+    const bool findable = key.find('\0') == std::string::npos;
+    m_fields.push_back(field{std::string(p_name), std::move(key), findable, {std::move(p_value)}});
 }
 
 t_size track_info::meta_find_field(const char* p_name, t_size p_name_length) const {
-    const std::size_t length = pfc::strlen_max(p_name, p_name_length);
+    // The name is its first p_name_length bytes, or fewer up to its NUL. Each
+    // field's name is compared without measuring the name first: it matches
+    // when its bytes fold to the key and the name ends right there.
+    if (p_name == nullptr) p_name = "";
     for (std::size_t i = 0; i < m_fields.size(); ++i) {
-        if (same_name(p_name, length, m_fields[i].key)) return static_cast<t_size>(i);
+        const field& f = m_fields[i];
+        const std::size_t length = f.key.size();
+        if (!f.findable || p_name_length < length || !starts_folded(p_name, f.key)) continue;
+        if (p_name_length == length || p_name[length] == '\0') return static_cast<t_size>(i);
     }
     return field_not_found;
 }

@@ -31,8 +31,11 @@ private:
     struct field {
         std::string name;
         // The name with A-Z in lower case: a lookup folds only the name it
-        // was asked, a word at a time.
+        // was asked.
         std::string key;
+        // False for a name with a NUL byte in it: a name asked for ends at
+        // its first NUL, so none is that one.
+        bool findable;
         std::vector<std::string> values;
     };
     std::vector<field> m_fields;

@@ -81,16 +81,15 @@ struct __array_fast_helper_t {
     static void resize_content(array_fields_t<T>& p_array, t_size p_size) {
         if (p_size > p_array.m_count) {
             const t_size old_count = p_array.m_count;
+            // Counted in a local, so that the loop is only the constructions.
+            t_size count = old_count;
             try {
-                while (p_array.m_count < p_size) {
-                    new (p_array.m_items + p_array.m_count) T();
-                    ++p_array.m_count;
-                }
+                for (; count < p_size; ++count) new (p_array.m_items + count) T();
             } catch (...) {
-                destroy_range(p_array.m_items, old_count, p_array.m_count);
-                p_array.m_count = old_count;
+                destroy_range(p_array.m_items, old_count, count);
                 throw;
             }
+            p_array.m_count = count;
         } else if (p_size < p_array.m_count) {
             destroy_range(p_array.m_items, p_size, p_array.m_count);
             p_array.m_count = p_size;

@@ -13,7 +13,7 @@ namespace {
 constexpr std::size_t source_limit = 65536;
 
 // Texts up to this many bytes are copied to the stack.
-constexpr std::size_t short_text = 256;
+constexpr std::size_t short_text = convert_short_text;
 
 // The position of the first NUL among the first source_limit bytes, or the
 // limit. The C library scans a machine word or more at a time and never
@@ -45,34 +45,36 @@ void copy_words(t_uint8* p_to, const char* p_from, std::size_t p_count) noexcept
 void convertUTF8toUTF16(const char* p_source, forms::String& p_out) {
     const std::size_t length = source_length(p_source);
     if (length == 0) return;
-    // The decoder reads its own copy of exactly the text's bytes. A text as
-    // short as tags are is copied to the stack and decoded there too, then
-    // appended in one step; so a line of the queue window costs no allocation
-    // but its own.
-    if (length <= short_text) {
-        alignas(8) t_uint8 bytes[short_text];
-        char16_t units[short_text];
-        copy_words(bytes, p_source, length);
-        const std::size_t count = forms::decode_utf8_to(bytes, length, units);
-        try {
-            p_out.append(units, count);
-        } catch (const std::bad_alloc&) {
-            // The toolkit's string allocates on its own; out of memory still says "bad allocation".
-            pfc::throw_bad_alloc();
-        }
-        return;
+    // The decoder reads its own copy of exactly the text's bytes: on the stack
+    // for a text as short as tags are, in a block of its own for a longer one,
+    // so a line of the queue window costs no allocation but its own.
+    alignas(8) t_uint8 short_copy[short_text];
+    pfc::array_t<t_uint8> long_copy;
+    t_uint8* bytes = short_copy;
+    if (length > short_text) {
+        long_copy.set_size(static_cast<t_size>(length));
+        bytes = long_copy.get_ptr();
     }
-    pfc::array_t<t_uint8> bytes;
-    bytes.set_size(static_cast<t_size>(length));
-    copy_words(bytes.get_ptr(), p_source, length);
+    copy_words(bytes, p_source, length);
     const std::size_t start = p_out.size();
     try {
-        // Room for the longest result: one unit per byte.
+        // Room for the longest result: one unit per byte. The decoder writes
+        // straight into it (a copy of its output read back at once would wait
+        // for its stores).
         p_out.resize(start + length);
     } catch (const std::bad_alloc&) {
+        // The toolkit's string allocates on its own; out of memory still says "bad allocation".
         pfc::throw_bad_alloc();
     }
-    p_out.resize(start + forms::decode_utf8_to(bytes.get_ptr(), length, p_out.data() + start));
+    p_out.resize(start + forms::decode_utf8_to(bytes, length, p_out.data() + start));
+}
+
+std::size_t convertUTF8toUTF16(const char* p_source, char16_t* p_out, std::size_t p_room) noexcept {
+    const std::size_t length = source_length(p_source);
+    if (length > short_text || length > p_room) return convert_too_long;
+    alignas(8) t_uint8 bytes[short_text];
+    copy_words(bytes, p_source, length);
+    return forms::decode_utf8_to(bytes, length, p_out);
 }
 
 forms::String convertUTF8toUTF16(const char* p_source) {

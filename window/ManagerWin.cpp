@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <iterator>
 
 #include "boundary/service_api.h"
 #include "config/window_geometry.h"
@@ -103,11 +104,13 @@ namespace {
 // TITLE. The track's information stays locked while the line is built and
 // appended, and is unlocked on every path. A missing field, a track whose
 // information the host cannot give, or an entry without a track shows as an
-// empty part; the entry still gets exactly one line. The line is built in
-// p_buffer, which the caller reuses for every line, and appended as a copy of
-// exactly its length, so a line carries no spare room.
+// empty part; the entry still gets exactly one line. A line of short texts
+// (tags mostly are) is decoded into an array on the stack, one with a longer
+// text in p_buffer, which the caller reuses for every line; either is
+// appended as a copy of exactly its length, so a line carries no spare room.
 void append_line(forms::ObjectCollection& p_lines, const t_playback_queue_item& p_entry, forms::String& p_buffer) {
     static constexpr char16_t separator[] = u" - ";
+    constexpr std::size_t separator_units = std::size(separator) - 1;
     metadb_handle* track = p_entry.m_handle.get_ptr();
     if (track == nullptr) {
         p_lines.Add(separator);
@@ -122,9 +125,19 @@ void append_line(forms::ObjectCollection& p_lines, const t_playback_queue_item& 
         artist = info->meta_get_ex("ARTIST", pfc::infinite_size, 0);
         title = info->meta_get_ex("TITLE", pfc::infinite_size, 0);
     }
+    char16_t line[2 * convert_short_text + separator_units];
+    const std::size_t artist_units = convertUTF8toUTF16(artist, line, convert_short_text);
+    if (artist_units != convert_too_long) {
+        std::copy_n(separator, separator_units, line + artist_units);
+        const std::size_t title_units = convertUTF8toUTF16(title, line + artist_units + separator_units, convert_short_text);
+        if (title_units != convert_too_long) {
+            p_lines.Add(forms::String(line, artist_units + separator_units + title_units));
+            return;
+        }
+    }
     p_buffer.clear();
     convertUTF8toUTF16(artist, p_buffer);
-    p_buffer += separator;
+    p_buffer.append(separator, separator_units);
     convertUTF8toUTF16(title, p_buffer);
     p_lines.Add(forms::String(p_buffer));
 }

@@ -41,6 +41,9 @@ INSTANTIATE_TEST_SUITE_P(Table, MetaGetEx,
                                            lookup_case{"aRtIsT", pfc::infinite_size, 2, nullptr},
                                            lookup_case{"title", pfc::infinite_size, 0, "Name"},
                                            lookup_case{"TITLEX", 5, 0, "Name"},  // the length bounds the name
+                                           lookup_case{"TITLE", 4, 0, nullptr},
+                                           lookup_case{"TITLE\0X", pfc::infinite_size, 0, "Name"},  // and so does a NUL
+                                           lookup_case{"ARTISTS", pfc::infinite_size, 0, nullptr},
                                            lookup_case{"TIT", pfc::infinite_size, 0, nullptr},
                                            lookup_case{"ALBUM", pfc::infinite_size, 0, nullptr},
                                            lookup_case{"COMMENT", pfc::infinite_size, 0, "\xFF\xFE raw"},
@@ -78,6 +81,11 @@ TEST(TrackInfo, FoldsTheCaseOfAsciiLettersOnlyAtEveryPlaceOfEveryLength) {
         }
     }
     EXPECT_EQ(mismatches, 0);
+    // A name asked for ends at its NUL: a field whose name holds one is never found.
+    host::track_info info;
+    info.add_value(std::string("A\0B", 3), "v");
+    EXPECT_EQ(info.meta_find_field("A\0B", 3), file_info::field_not_found);
+    EXPECT_EQ(info.meta_find_field("a", pfc::infinite_size), file_info::field_not_found);
 }
 
 TEST(Track, CountsReferencesLocksAndMisuse) {

@@ -237,6 +237,28 @@ TEST(ConvertUtf8ToUtf16, AppendsToABufferReadingNoBytePastTheNulAtAnyLength) {
     }
 }
 
+// Into an array of the caller's: a text whose bytes fit the room and the
+// stack's copy is decoded there; a longer one writes nothing and says so.
+TEST(ConvertUtf8ToUtf16, IntoAnArrayOnlyWhatFits) {
+    const std::string a256(256, 'a'), a257(257, 'a');
+    const struct { const char* source; std::size_t room; std::u16string expected; bool fits; } cases[] = {
+        {nullptr, 0, u"", true}, {"abc", 3, u"abc", true}, {"abc", 2, u"", false}, {"\xC3\xA9", 2, u"\u00E9", true},
+        {"\xC3\xA9", 1, u"", false}, {a256.c_str(), 300, std::u16string(256, u'a'), true}, {a257.c_str(), 300, u"", false},
+    };
+    for (const auto& c : cases) {
+        std::u16string out(300, u'Z');
+        const std::size_t written = convertUTF8toUTF16(c.source, out.data(), c.room);
+        if (!c.fits) {
+            EXPECT_EQ(written, convert_too_long) << (&c - cases);
+            EXPECT_EQ(out, std::u16string(300, u'Z')) << (&c - cases);
+            continue;
+        }
+        ASSERT_EQ(written, c.expected.size()) << (&c - cases);
+        EXPECT_EQ(out.substr(0, written), c.expected) << (&c - cases);
+        EXPECT_EQ(out.substr(written), std::u16string(300 - written, u'Z')) << (&c - cases);
+    }
+}
+
 TEST(ConvertUtf8ToUtf16, OutOfMemoryIsBadAllocation) {
     // A text longer than a tag, whose copy takes a block of its own.
     const std::string text(1000, 't');

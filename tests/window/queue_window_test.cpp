@@ -31,6 +31,32 @@ TEST_F(QueueWindow, ListsTheWholeLibrary) {
     EXPECT_EQ(lines(), library_lines);
 }
 
+// Tags of every length around the longest that a line is built from on the
+// stack (256 bytes), artist or title, ASCII or ending in a two-byte sequence
+// or a broken one, show whole.
+TEST_F(QueueWindow, LinesOfLongTagsShowWhole) {
+    const std::string a256(256, 'a'), b257(257, 'b'), c255(255, 'c'), e256 = std::string(254, 'e') + "\xC3\xA9",
+                      e257 = std::string(255, 'e') + "\xC3\xA9", broken = std::string(254, 'x') + "\xE2\x82";
+    const struct { std::string artist, title, shown; } cases[] = {
+        {a256, a256, a256 + " - " + a256},
+        {b257, "T", b257 + " - T"},
+        {"A", b257, "A - " + b257},
+        {c255, b257, c255 + " - " + b257},
+        {e256, e257, e256 + " - " + e257},
+        {broken, "T", std::string(254, 'x') + "\xEF\xBF\xBD - T"},
+    };
+    for (const auto& c : cases) {
+        host::track_info info;
+        info.add_value("ARTIST", c.artist);
+        info.add_value("TITLE", c.title);
+        app.tracks().add(std::make_unique<host::track>("/music/long.flac", info));
+        enqueue({app.tracks().size() - 1});
+    }
+    execute();
+    ASSERT_EQ(lines().size(), std::size(cases));
+    for (std::size_t i = 0; i < std::size(cases); ++i) EXPECT_EQ(lines()[i], cases[i].shown) << i;
+}
+
 // The component reads the queue only while its window is open: when it opens
 // and on every report; each read takes and gives back track references and locks.
 TEST_F(QueueWindow, OnlyTheWindowReadsTheQueueAndGivesBackEveryReferenceAndLock) {
