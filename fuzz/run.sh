@@ -51,10 +51,11 @@ for entry in "${targets[@]}"; do
   runs=$((runs * scale))
   mkdir -p "$scratch/$name"
   start=$SECONDS
-  # -timeout: no input may take a second; the seed corpus comes second, so
-  # the run adds to the scratch folder only.
+  # -timeout: no input may take 20 seconds (each takes milliseconds, but a
+  # busy machine can stall a run for seconds); the seed corpus comes second,
+  # so the run adds to the scratch folder only.
   # shellcheck disable=SC2086
-  if (cd "$scratch" && "$root/$build/out/$name" -runs="$runs" -timeout=1 \
+  if (cd "$scratch" && "$root/$build/out/$name" -runs="$runs" -timeout=20 \
         -artifact_prefix="$root/$findings/$name-" $options "$name" "$root/fuzz/corpus/${name%_fuzz}") \
         >"$scratch/$name.log" 2>&1; then
     outcome=passed
