@@ -3,6 +3,7 @@
 // MultiSimple (a click toggles its line, keys move only the caret and Space
 // toggles the caret line) and None (nothing is ever selected). The queue
 // window uses MultiExtended, which list_box_test.cpp checks against a model.
+// And the selection of a list whose lines run out.
 
 #include <gtest/gtest.h>
 
@@ -94,6 +95,29 @@ TEST_P(SelectionMode, ClicksKeysAndCallsSelectAsAWindowsListBoxDoes) {
 
 INSTANTIATE_TEST_SUITE_P(Modes, SelectionMode, ::testing::ValuesIn(mode_cases),
                          [](const auto& p_info) { return std::string(p_info.param.name); });
+
+// A queue played to its end: the first line goes until none is left, with the
+// selection on the way; a line added then is the first of a fresh list.
+TEST_F(FormsTest, AListEmptiedFromTheFrontStartsAfreshAtTheNextLine) {
+    auto* form = new TestForm();
+    forms::ListBox& list = *form->list;
+    form->Show();
+    for (const char16_t* line : {u"a", u"b", u"c"}) list.Items.Add(line);
+    automation::ClickLine(list, 2);
+    for (int left = 2; left >= 0; --left) {
+        list.Items.RemoveAt(0);
+        EXPECT_EQ(list.Items.Count(), left);
+        EXPECT_EQ(list.SelectedIndices(), left > 0 ? std::vector<int>{left - 1} : std::vector<int>{});
+    }
+    list.Items.Add(u"d");
+    list.Items.Add(u"e");
+    EXPECT_EQ(list.Items[0], u"d");
+    EXPECT_EQ(list.Items[1], u"e");
+    EXPECT_TRUE(list.SelectedIndices().empty());
+    EXPECT_FALSE(list.GetSelected(0) || list.GetSelected(1));
+    EXPECT_EQ(automation::InspectList(list).lines, (std::vector<forms::String>{u"d", u"e"}));
+    form->Close();
+}
 
 }  // namespace
 }  // namespace forms_test

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -70,6 +71,18 @@ TEST_F(WindowChanges, ACenteredFormOpensInTheMiddleOfTheScreen) {
     form->Show();
     EXPECT_EQ(form->Bounds(), Rectangle((1920 - 213) / 2, (1080 - 187) / 2, 213, 187));
     form->Close();
+}
+
+TEST_F(WindowChanges, MakingANewFormVisibleShowsItAsShowDoes) {
+    Log log;
+    auto* form = new TestForm(&log);
+    form->SetVisible(true);
+    EXPECT_TRUE(form->Visible());
+    EXPECT_TRUE(form->okButton->Focused()) << "the first control in tab order";
+    EXPECT_EQ(std::count(log.begin(), log.end(), "Load"), 1);
+    EXPECT_EQ(std::count(log.begin(), log.end(), "Activated"), 1);
+    form->Close();
+    forms::Application::Collect();
 }
 
 TEST_F(WindowChanges, AClosedFormCannotBeShownAgainAndHidingItDoesNothing) {
