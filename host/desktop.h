@@ -16,8 +16,9 @@ class line_input;
 // The window system the host's windows appear on, installed into the toolkit
 // for the desktop's lifetime (make it before the application, so that it
 // outlives every window). Headless, the toolkit draws nothing and the host
-// runs as a script runs; with a real window system (Win32 on Windows, where
-// one can be opened) the host runs its message loop whenever it waits.
+// runs as a script runs; with a real window system (Win32 on Windows, GTK 3 on
+// an X display on Linux, where one can be opened) the host runs its message
+// loop whenever it waits.
 class desktop {
 public:
     // The first real window system of this build that opens here, unless
@@ -27,7 +28,7 @@ public:
     desktop(const desktop&) = delete;
     desktop& operator=(const desktop&) = delete;
 
-    // "headless", or the window system's name ("win32").
+    // "headless", or the window system's name ("win32", "gtk").
     const char* name() const { return m_name; }
     bool is_real() const { return m_backend != nullptr; }
 
