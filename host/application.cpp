@@ -62,6 +62,12 @@ std::size_t application::save_configuration() {
     return saved;
 }
 
+void application::start_components() {
+    // Copied: a component may change the registry while it starts.
+    const auto hooks = m_registry.services_of(initquit::class_guid);
+    for (const auto& hook : hooks) static_cast<initquit*>(hook.get_ptr())->on_init();
+}
+
 void application::quit_components() {
     // Copied: a component may change the registry while it shuts down.
     const auto hooks = m_registry.services_of(initquit::class_guid);

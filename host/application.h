@@ -47,6 +47,10 @@ public:
     // What the restore found for p_component; null without a configuration folder.
     const config_store::restore_result* restore_result_of(const component_library& p_component) const;
 
+    // The host's start-up call, once every component is loaded: on_init of
+    // every initquit service, in registration order.
+    void start_components();
+
     // Saves every component's configuration; each failure is one message.
     // Answers how many were saved.
     std::size_t save_configuration();

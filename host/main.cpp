@@ -361,7 +361,10 @@ int run(const options& p_opts) {
         if (!p_opts.library.empty()) read_library(app, p_opts.library);
 #endif
         loaded = load_components(app, p_opts);
-        if (loaded) fill_queue(app, p_opts);
+        if (loaded) {
+            app.start_components();
+            fill_queue(app, p_opts);
+        }
         if (loaded && (!p_opts.script.empty() || p_opts.script_from_input || p_opts.interactive)) {
             host::session session(app, stdout);
             if (!p_opts.script.empty()) failed += session.run_all(p_opts.script);

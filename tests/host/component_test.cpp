@@ -29,6 +29,7 @@
 #include "integration/playback_queue_callback.h"
 #include "platform/com.h"
 #include "tests/allocation_failure.h"
+#include "tests/boundary/counted_service.h"
 #include "tests/temporary_folder.h"
 
 TEST_F(LoadedComponent, ClientOffersItsFourUncountedServicesInListOrder) {
@@ -273,3 +274,25 @@ TEST(ComponentLibrary, DefinesExactlyOneDynamicSymbol) {
     EXPECT_EQ(names, std::vector<std::string>{"foobar2000_get_interface"});
 }
 #endif
+
+// The host's start-up call reaches every initquit service once, in the order
+// they were registered.
+TEST(Application, StartUpCallsEveryInitquitServiceInRegistrationOrder) {
+    struct hook final : counted_service<initquit> {
+        explicit hook(std::vector<int>& p_calls, int p_id) : calls(p_calls), id(p_id) {}
+        void on_init() override { calls.push_back(id); }
+        std::vector<int>& calls;
+        int id;
+    };
+    std::vector<int> calls;
+    hook first(calls, 1), second(calls, 2);
+    {
+        host::application app([](const std::string&) {});
+        app.services().add(initquit::class_guid, &first);
+        app.services().add(initquit::class_guid, &second);
+        app.start_components();
+        EXPECT_EQ(calls, (std::vector<int>{1, 2}));
+    }
+    EXPECT_EQ(first.count(), 0);
+    EXPECT_EQ(second.count(), 0);
+}
