@@ -24,8 +24,9 @@ namespace {
 
 constexpr char kFormKey[] = "sorvale-form";
 // A configure event that differs from the place the toolkit last asked for,
-// this soon after, is taken for the echo of an earlier request still on its way.
-constexpr gint64 kEchoMicroseconds = 500000;
+// this soon after, is taken for the echo of an earlier request still on its way
+// (a loaded machine can keep a window manager that long).
+constexpr gint64 kEchoMicroseconds = 2000000;
 
 std::uint32_t Packed(const GdkRGBA& c) {
     const auto channel = [](double v) { return static_cast<std::uint32_t>(std::clamp(v, 0.0, 1.0) * 255.0 + 0.5); };

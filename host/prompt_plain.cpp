@@ -3,7 +3,7 @@
 
 #include "host/prompt.h"
 
-#include <io.h>
+#include <windows.h>
 
 #include <cstdio>
 
@@ -31,7 +31,12 @@ private:
 
 }  // namespace
 
-bool standard_input_is_terminal() { return _isatty(_fileno(stdin)) != 0; }
+// A console answers its mode; _isatty would also take NUL and every other
+// character device for a terminal (`< NUL`, or /dev/null under Wine).
+bool standard_input_is_terminal() {
+    DWORD mode = 0;
+    return GetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), &mode) != 0;
+}
 
 std::unique_ptr<line_input> open_prompt(std::size_t p_longest_line) { return std::make_unique<plain_prompt>(p_longest_line); }
 
