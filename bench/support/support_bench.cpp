@@ -21,11 +21,7 @@
 #include <string>
 #include <vector>
 
-#if defined(_WIN32)
-#include <chrono>
-#else
-#include <time.h>
-#endif
+#include "../forms/thread_clock.h"
 
 #include "support/list.h"
 #include "support/sort.h"
@@ -66,18 +62,6 @@ int compare_keys(const void* a, const void* b) {
 bool key_less(t_uint32 a, t_uint32 b) { return order_of(a, b) < 0; }
 bool (*volatile key_less_through_pointer)(t_uint32, t_uint32) = key_less;
 
-// Seconds of the calling thread's CPU time (on Windows, whose thread times
-// move in scheduler ticks, of the steady clock).
-double thread_seconds() {
-#if defined(_WIN32)
-    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
-#else
-    timespec now{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
-#endif
-}
-
 // Sorts a fresh copy of the same keys each round; only the sort is timed.
 template <typename t_sort>
 void sort_keys(benchmark::State& state, t_sort p_sort) {
@@ -87,9 +71,9 @@ void sort_keys(benchmark::State& state, t_sort p_sort) {
         state.PauseTiming();
         keys = random_keys();
         state.ResumeTiming();
-        const double start = thread_seconds();
+        const double start = thread_clock::now();
         p_sort(keys);
-        fastest = std::min(fastest, thread_seconds() - start);
+        fastest = std::min(fastest, thread_clock::now() - start);
         benchmark::DoNotOptimize(keys.data());
     }
     if (!std::is_sorted(keys.begin(), keys.end())) state.SkipWithError("not sorted");
