@@ -21,6 +21,20 @@ char* prompt_text(EditLine*) {
     return text;
 }
 
+// Ctrl-C drops the line being typed, as a shell's prompt does: "^C" is shown
+// after it and a fresh prompt follows; the session goes on.
+unsigned char drop_line(EditLine* p_editor, int) {
+    const LineInfo* line = el_line(p_editor);
+    el_cursor(p_editor, static_cast<int>(line->lastchar - line->cursor));
+    el_insertstr(p_editor, "^C");
+    bool* dropped = nullptr;
+    el_get(p_editor, EL_CLIENTDATA, &dropped);
+    *dropped = true;
+    // The line ends as Enter ends it, once it is shown with its "^C".
+    el_push(p_editor, "\n");
+    return CC_REFRESH;
+}
+
 class editline_prompt final : public line_input {
 public:
     explicit editline_prompt(std::size_t p_longest_line) : m_longest_line(p_longest_line) {
@@ -39,6 +53,12 @@ public:
         el_set(m_editor, EL_EDITOR, "emacs");
         // The terminal is put back as it was when a signal ends the program at the prompt.
         el_set(m_editor, EL_SIGNAL, 1);
+        // Ctrl-C at the prompt is a key, not an interrupt that would end the
+        // program without its shutdown (and lose the session's configuration).
+        el_set(m_editor, EL_SETTY, "-d", "-isig", nullptr);
+        el_set(m_editor, EL_CLIENTDATA, &m_dropped);
+        el_set(m_editor, EL_ADDFN, "drop-line", "Drop the line being typed", drop_line);
+        el_set(m_editor, EL_BIND, "^C", "drop-line", nullptr);
         el_set(m_editor, EL_PROMPT, prompt_text);
         el_set(m_editor, EL_HIST, history, m_history);
         // The user's own key bindings (~/.editrc), as every libedit program reads them.
@@ -57,10 +77,14 @@ public:
         // The terminal in the editor's mode before the prompt shows (el_gets
         // would show it first), so that a key pressed as soon as the prompt
         // is seen reaches the editor, Ctrl-D too.
-        el_set(m_editor, EL_PREP_TERM, 1);
         int count = 0;
-        errno = 0;
-        const char* typed = el_gets(m_editor, &count);
+        const char* typed = nullptr;
+        do {
+            m_dropped = false;
+            el_set(m_editor, EL_PREP_TERM, 1);
+            errno = 0;
+            typed = el_gets(m_editor, &count);
+        } while (typed != nullptr && m_dropped);
         if (typed == nullptr || count <= 0) {
             const int error = errno;
             // The shell's prompt starts on a line of its own.
@@ -88,6 +112,7 @@ private:
     std::size_t m_longest_line;
     History* m_history = nullptr;
     EditLine* m_editor = nullptr;
+    bool m_dropped = false;  // the line just read was dropped with Ctrl-C
 };
 
 }  // namespace
