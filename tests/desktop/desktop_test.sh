@@ -38,7 +38,10 @@ export WINEDLLOVERRIDES="mscoree,mshtml="
 if [ "$(locale charmap 2>/dev/null)" != UTF-8 ]; then export LC_ALL=C.UTF-8; fi
 tmp=$(mktemp -d)
 xvfb=
-host_pid=
+host_command=(wine "$host")
+x_search=()
+# shellcheck source=tests/desktop/harness.sh
+source "$source/tests/desktop/harness.sh"
 cleanup() {
   if [ -n "$host_pid" ]; then kill "$host_pid" 2>/dev/null || true; fi
   wineserver -k 2>/dev/null || true
@@ -65,70 +68,10 @@ fi
 env -u DISPLAY "$source/tools/wine-fonts.sh"
 wineserver --wait || true
 
-# A display of our own: Xvfb picks a free number and writes it.
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$tmp/display" 2>/dev/null &
-xvfb=$!
-for _ in $(seq 100); do [ -s "$tmp/display" ] && break; sleep 0.05; done
-[ -s "$tmp/display" ] || { echo "FAILED: Xvfb did not start"; exit 1; }
-export DISPLAY=":$(head -1 "$tmp/display")"
+start_display
 
-failures=0
-check() {  # check NAME EXPECTED-GREP OUTPUT
-  if grep -q -- "$2" <<<"$3"; then echo "ok: $1"; else echo "FAILED: $1 (no '$2' in:)"; echo "$3"; failures=$((failures + 1)); fi
-}
-
-marks=0
-start_host() {  # start_host ARGS...: the host reading commands from us
-  coproc HOST { exec wine "$host" --config-dir "$tmp/config" --queue 6 "$@" --script - "$component" 2>&1; }
-  host_pid=$HOST_PID
-  # Our own copies: bash drops the coprocess's when it ends, with its last words unread.
-  exec {to_host}>&"${HOST[1]}" {from_host}<&"${HOST[0]}"
-  eval "exec ${HOST[1]}>&- ${HOST[0]}<&-"
-}
-# ask "CMD; CMD": runs the commands and sets $reply to what they printed.
-ask() {
-  marks=$((marks + 1))
-  printf '%s\n# mark %d\n' "${1//; /$'\n'}" "$marks" >&"$to_host"
-  reply=
-  local line
-  while IFS= read -r -t 30 line <&"$from_host"; do
-    [ "$line" = "> # mark $marks" ] && return 0
-    reply+="$line"$'\n'
-  done
-  echo "FAILED: the host did not answer '$1' in time; it said:"
-  echo "$reply"
-  exit 1
-}
-# until_shows "CMDS" EXPECTED: asks again while the window system delivers what
-# the X server was sent; fails after five seconds.
-until_shows() {
-  for _ in $(seq 50); do
-    ask "sync; $1"
-    grep -q -- "$2" <<<"$reply" && return 0
-    sleep 0.1
-  done
-  return 0  # the check after it says what was seen
-}
-stop_host() {
-  exec {to_host}>&-
-  reply=
-  local line
-  while IFS= read -r -t 30 line <&"$from_host"; do reply+="$line"$'\n'; done
-  wait "$host_pid" || true
-  exec {from_host}<&-
-  host_pid=
-}
 # The probe's answer, without the CR of Windows text output.
 probe() { wine "$probe" "$@" | tr -d '\r'; }
-x_window() {  # the X window Wine made for the queue window
-  local id
-  for _ in $(seq 50); do
-    id=$(xdotool search --name '^Sorvale$' 2>/dev/null | head -1) && [ -n "$id" ] && { echo "$id"; return 0; }
-    sleep 0.1
-  done
-  echo "FAILED: no X window named Sorvale" >&2
-  exit 1
-}
 # Screen point of a point in the client area: with no window manager the X
 # window is the whole window at (0, 0), its client area 4 in and 20 down.
 client_x() { echo $((4 + $1)); }

@@ -42,7 +42,10 @@ if [[ "$scenario" == wm || "$scenario" == place ]] && ! command -v openbox >/dev
 tmp=$(mktemp -d)
 xvfb=
 wm=
-host_pid=
+host_command=("$host")
+x_search=(--onlyvisible)
+# shellcheck source=tests/desktop/harness.sh
+source "$(dirname "$0")/harness.sh"
 cleanup() {
   if [ -n "$host_pid" ]; then kill "$host_pid" 2>/dev/null || true; fi
   if [ -n "$wm" ]; then kill "$wm" 2>/dev/null || true; fi
@@ -51,12 +54,7 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# A display of our own: Xvfb picks a free number and writes it.
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$tmp/display" 2>/dev/null &
-xvfb=$!
-for _ in $(seq 100); do [ -s "$tmp/display" ] && break; sleep 0.05; done
-[ -s "$tmp/display" ] || { echo "FAILED: Xvfb did not start"; exit 1; }
-export DISPLAY=":$(head -1 "$tmp/display")"
+start_display
 if [[ "$scenario" == wm || "$scenario" == place || ("$scenario" == input && -n "$(command -v openbox)") ]]; then
   # Openbox with its defaults, ready once it has claimed the screen.
   HOME=$tmp openbox --sm-disable >/dev/null 2>&1 &
@@ -64,61 +62,6 @@ if [[ "$scenario" == wm || "$scenario" == place || ("$scenario" == input && -n "
   for _ in $(seq 100); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break; sleep 0.05; done
 fi
 
-failures=0
-check() {  # check NAME EXPECTED-GREP OUTPUT
-  if grep -q -- "$2" <<<"$3"; then echo "ok: $1"; else echo "FAILED: $1 (no '$2' in:)"; echo "$3"; failures=$((failures + 1)); fi
-}
-
-marks=0
-start_host() {  # start_host ARGS...: the host reading commands from us
-  coproc HOST { exec "$host" --config-dir "$tmp/config" --queue 6 "$@" --script - "$component" 2>&1; }
-  host_pid=$HOST_PID
-  # Our own copies: bash drops the coprocess's when it ends, with its last words unread.
-  exec {to_host}>&"${HOST[1]}" {from_host}<&"${HOST[0]}"
-  eval "exec ${HOST[1]}>&- ${HOST[0]}<&-"
-}
-# ask "CMD; CMD": runs the commands and sets $reply to what they printed.
-ask() {
-  marks=$((marks + 1))
-  printf '%s\n# mark %d\n' "${1//; /$'\n'}" "$marks" >&"$to_host"
-  reply=
-  local line
-  while IFS= read -r -t 30 line <&"$from_host"; do
-    [ "$line" = "> # mark $marks" ] && return 0
-    reply+="$line"$'\n'
-  done
-  echo "FAILED: the host did not answer '$1' in time; it said:"
-  echo "$reply"
-  exit 1
-}
-# until_shows "CMDS" EXPECTED: asks again while the window system delivers what
-# the X server was sent; gives up after five seconds.
-until_shows() {
-  for _ in $(seq 50); do
-    ask "sync; $1"
-    grep -q -- "$2" <<<"$reply" && return 0
-    sleep 0.1
-  done
-  return 0  # the check after it says what was seen
-}
-stop_host() {
-  exec {to_host}>&-
-  reply=
-  local line
-  while IFS= read -r -t 30 line <&"$from_host"; do reply+="$line"$'\n'; done
-  wait "$host_pid" || true
-  exec {from_host}<&-
-  host_pid=
-}
-x_window() {  # the X window GTK made for the queue window
-  local id
-  for _ in $(seq 50); do
-    id=$(xdotool search --onlyvisible --name '^Sorvale$' 2>/dev/null | head -1) && [ -n "$id" ] && { echo "$id"; return 0; }
-    sleep 0.1
-  done
-  echo "FAILED: no X window named Sorvale" >&2
-  exit 1
-}
 client_origin() {  # "X Y": where the X window's (the client area's) top left is on the screen
   xwininfo -id "$1" | awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF} END {print x, y}'
 }
