@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "forms/forms.h"
+#include "picker_form.h"
 #include "forms/gtk_backend.h"
 
 #include <gdk/gdkx.h>
@@ -28,48 +29,6 @@ using forms::Point;
 using forms::Rectangle;
 using forms::Size;
 
-// A small always-on-top tool window: a list of six lines over a Close button
-// that Esc presses.
-class Picker : public forms::Form {
-public:
-    Picker() {
-        list = new forms::ListBox();
-        closeButton = new forms::Button();
-        SuspendLayout();
-        list->SetSelectionMode(forms::SelectionMode::MultiExtended);
-        list->SetIntegralHeight(false);
-        list->SetBounds({0, 0, 160, 90});
-        list->SetTabIndex(0);
-        for (const char16_t* line : {u"one", u"two", u"three", u"four", u"five", u"six"}) list->Items.Add(line);
-        closeButton->SetText(u"Close");
-        closeButton->SetBounds({0, 95, 75, 23});
-        closeButton->SetTabIndex(1);
-        closeButton->Click += [this](forms::Object&, const forms::EventArgs&) { Close(); };
-        Controls.Add(list);
-        Controls.Add(closeButton);
-        SetCancelButton(closeButton);
-        SetText(u"Picker");
-        SetFormBorderStyle(forms::FormBorderStyle::SizableToolWindow);
-        SetClientSize({160, 120});
-        SetMinimumSize({100, 80});
-        SetMaximizeBox(false);
-        SetMinimizeBox(false);
-        SetShowInTaskbar(false);
-        SetTopMost(true);
-        SetStartPosition(forms::FormStartPosition::Manual);
-        SetLocation({50, 60});
-        ResumeLayout(false);
-    }
-    // The middle of list line `index`, in the form's client area.
-    Point Line(int index) const {
-        const Rectangle line = list->GetItemRectangle(index);
-        const forms::Padding border = list->ClientInsets();
-        return {list->Left() + border.Left + line.X + 10, list->Top() + border.Top + line.Y + line.Height / 2};
-    }
-
-    forms::ListBox* list;
-    forms::Button* closeButton;
-};
 
 class GtkBackendTest : public ::testing::Test {
 protected:
