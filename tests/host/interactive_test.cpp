@@ -142,7 +142,7 @@ protected:
 
 }  // namespace
 
-TEST_F(Interactive, ThePromptAnswersEachCommandBeforeTheNextAndCtrlDSavesOnTheWayOut) {
+TEST_F(Interactive, ThePromptAnswersEachCommandBeforeTheNextCtrlCDropsALineAndCtrlDSaves) {
     const std::string config = host::files::text_of(folder / "config");
     driven_host host(driven_host::through::terminal, {"--config-dir", config, "--queue", "2", SORVALE_COMPONENT}, folder);
     ASSERT_TRUE(host.started());
@@ -155,6 +155,10 @@ TEST_F(Interactive, ThePromptAnswersEachCommandBeforeTheNextAndCtrlDSavesOnTheWa
     host.type("enqueue 5; open View/Sorvale; move 40 30; key Escape\r");
     ASSERT_TRUE(host.expect("queued track 5: ")) << host.seen();
     ASSERT_TRUE(host.expect("sorvale> ")) << host.seen();
+    // Ctrl-C: the line typed so far is dropped, and kept out of the history.
+    host.type("enqueue 9\x03");
+    ASSERT_TRUE(host.expect("^C")) << host.seen();
+    ASSERT_TRUE(host.expect("sorvale> ")) << host.seen();
     // Ctrl-P: the history's last line, run again.
     host.type("\x10\r");
     ASSERT_TRUE(host.expect("queued track 5: ")) << host.seen();
@@ -166,29 +170,11 @@ TEST_F(Interactive, ThePromptAnswersEachCommandBeforeTheNextAndCtrlDSavesOnTheWa
     host.type("\x04");
     EXPECT_EQ(host.exit_status(), 0) << host.seen();
     EXPECT_TRUE(host.expect("configuration saved for 1 of 1 components in " + config)) << host.seen();
+    EXPECT_EQ(host.seen().find("queued track 9"), std::string::npos) << host.seen();
 
     const child_process::ran next = child_process::run(SORVALE_HOST, {"--config-dir", config, "--run", "open View/Sorvale; show", SORVALE_COMPONENT},
                                                        child_process::input::none, folder);
     EXPECT_NE(next.out.find("window at (40, 30),"), std::string::npos) << next.out;
-}
-
-// Ctrl-C drops the line being typed and the session goes on; the way out
-// still saves.
-TEST_F(Interactive, CtrlCAtThePromptDropsTheLineAndTheSessionGoesOn) {
-    const std::string config = host::files::text_of(folder / "config");
-    driven_host host(driven_host::through::terminal, {"--config-dir", config, "--queue", "2", SORVALE_COMPONENT}, folder);
-    ASSERT_TRUE(host.started());
-    ASSERT_TRUE(host.expect("sorvale> ")) << host.seen();
-    host.type("enqueue 9\x03");
-    ASSERT_TRUE(host.expect("^C")) << host.seen();
-    ASSERT_TRUE(host.expect("sorvale> ")) << host.seen();
-    host.type("queue\r");
-    ASSERT_TRUE(host.expect("playback queue, 2 entries:")) << host.seen();
-    ASSERT_TRUE(host.expect("sorvale> ")) << host.seen();
-    host.type("\x04");
-    EXPECT_EQ(host.exit_status(), 0) << host.seen();
-    EXPECT_TRUE(host.expect("configuration saved for 1 of 1 components in " + config)) << host.seen();
-    EXPECT_EQ(host.seen().find("queued track 9"), std::string::npos) << host.seen();
 }
 
 // Another program drives the host: it waits for the host to be ready, then
