@@ -57,7 +57,9 @@ public:
         // program without its shutdown (and lose the session's configuration).
         el_set(m_editor, EL_SETTY, "-d", "-isig", nullptr);
         el_set(m_editor, EL_CLIENTDATA, &m_dropped);
-        el_set(m_editor, EL_ADDFN, "drop-line", "Drop the line being typed", drop_line);
+        // The wide entry keeps the name and help it is given (static here);
+        // the narrow one copies them and never frees the copies.
+        el_wset(m_editor, EL_ADDFN, L"drop-line", L"Drop the line being typed", drop_line);
         el_set(m_editor, EL_BIND, "^C", "drop-line", nullptr);
         el_set(m_editor, EL_PROMPT, prompt_text);
         el_set(m_editor, EL_HIST, history, m_history);
