@@ -76,13 +76,14 @@ public:
     editline_prompt& operator=(const editline_prompt&) = delete;
 
     input_line next() override {
-        // The terminal in the editor's mode before the prompt shows (el_gets
-        // would show it first), so that a key pressed as soon as the prompt
-        // is seen reaches the editor, Ctrl-D too.
         int count = 0;
         const char* typed = nullptr;
+        // A line dropped with Ctrl-C is read again, from a fresh prompt.
         do {
             m_dropped = false;
+            // The terminal in the editor's mode before the prompt shows (el_gets
+            // would show it first), so that a key pressed as soon as the prompt
+            // is seen reaches the editor, Ctrl-D too.
             el_set(m_editor, EL_PREP_TERM, 1);
             errno = 0;
             typed = el_gets(m_editor, &count);

@@ -14,8 +14,8 @@
 #include <vector>
 
 #include "forms/forms.h"
-#include "picker_form.h"
 #include "forms/gtk_backend.h"
+#include "picker_form.h"
 
 #include <gdk/gdkx.h>
 #include <gtk/gtk.h>
@@ -28,7 +28,6 @@ using forms::Keys;
 using forms::Point;
 using forms::Rectangle;
 using forms::Size;
-
 
 class GtkBackendTest : public ::testing::Test {
 protected:

@@ -16,8 +16,8 @@
 #include <vector>
 
 #include "forms/forms.h"
-#include "picker_form.h"
 #include "forms/win32_backend.h"
+#include "picker_form.h"
 
 #include <windows.h>
 // windows.h makes these names macros; here they are the toolkit's.
@@ -30,7 +30,6 @@ using forms::Keys;
 using forms::Point;
 using forms::Rectangle;
 using forms::Size;
-
 
 LPARAM At(Point p) { return MAKELPARAM(p.X, p.Y); }
 
