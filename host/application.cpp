@@ -4,6 +4,7 @@
 
 #include "forms/application.h"
 #include "forms/form.h"
+#include "host/service_calls.h"
 #include "integration/initquit.h"
 #include "integration/playlist_manager.h"
 
@@ -65,7 +66,9 @@ std::size_t application::save_configuration() {
 void application::start_components() {
     // Copied: a component may change the registry while it starts.
     const auto hooks = m_registry.services_of(initquit::class_guid);
-    for (const auto& hook : hooks) static_cast<initquit*>(hook.get_ptr())->on_init();
+    for (const auto& hook : hooks) {
+        call_service<initquit>(m_registry, hook.get_ptr(), [](initquit& service) { service.on_init(); });
+    }
 }
 
 void application::quit_components() {
@@ -73,7 +76,7 @@ void application::quit_components() {
     const auto hooks = m_registry.services_of(initquit::class_guid);
     for (const auto& hook : hooks) {
         try {
-            static_cast<initquit*>(hook.get_ptr())->on_quit();
+            call_service<initquit>(m_registry, hook.get_ptr(), [](initquit& service) { service.on_quit(); });
         } catch (const std::exception& e) {
             say(std::string("a component failed to shut down: ") + e.what());
         } catch (...) {

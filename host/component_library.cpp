@@ -37,22 +37,25 @@ component_library::component_library(const std::string& p_path, foobar2000_api& 
         if (m_entry == nullptr) {
             throw load_error("not a component: " + p_path + " has no " + foobar2000_get_interface_name);
         }
-        m_client = m_entry(&p_api, m_handle);
-        if (m_client == nullptr) throw load_error("component " + p_path + " gave no client object");
-        const t_uint32 version = m_client->get_version();
+        m_client_object = m_entry(&p_api, m_handle);
+        if (m_client_object == nullptr) throw load_error("component " + p_path + " gave no client object");
+        m_client.emplace(*m_client_object);
+        const t_uint32 version = this->client().get_version();
         if (version != FOOBAR2000_CLIENT_VERSION) {
             throw load_error("component " + p_path + " speaks client version " + std::to_string(version) +
                              ", this host speaks " + std::to_string(FOOBAR2000_CLIENT_VERSION));
         }
-        m_client->set_library_path(m_path.c_str(), m_file_name.c_str());
-        m_client->services_init(true);
+        this->client().set_library_path(m_path.c_str(), m_file_name.c_str());
+        this->client().services_init(true);
 
-        for (service_factory_base* node = m_client->get_service_list(); node != nullptr; node = node->get_next()) {
+        // The factories are the component's: their fields are read, and
+        // instance_create, which raises nothing, is called as it is.
+        for (service_factory_base* node = this->client().get_service_list(); node != nullptr; node = node->get_next()) {
             factory_entry entry_info{node->get_class_guid(), {}};
             node->instance_create(entry_info.service);
             m_factories.push_back(entry_info);
         }
-        for (auto& factory : m_factories) p_registry.add(factory.class_guid, factory.service.get_ptr());
+        for (auto& factory : m_factories) p_registry.add(factory.class_guid, factory.service.get_ptr(), true);
     } catch (...) {
         unload();
         throw;
@@ -63,10 +66,11 @@ component_library::~component_library() { unload(); }
 
 void component_library::unload() {
     if (m_handle == nullptr) return;
-    if (m_client != nullptr) m_client->services_init(false);
+    if (m_client) m_client->get().services_init(false);
     for (auto& factory : m_factories) m_registry->remove(factory.service.get_ptr());
     m_factories.clear();
-    m_client = nullptr;
+    m_client.reset();
+    m_client_object = nullptr;
     m_entry = nullptr;
     dynamic_library::close(m_handle);
     m_handle = nullptr;

@@ -4,7 +4,10 @@
 #include <string>
 #include <vector>
 
+#include <optional>
+
 #include "boundary/client.h"
+#include "boundary/edge_client.h"
 #include "host/registry.h"
 
 namespace host {
@@ -37,7 +40,10 @@ public:
     component_library& operator=(const component_library&) = delete;
     ~component_library();
 
-    foobar2000_client& client() const { return *m_client; }
+    // The client as the host calls it, across the edge.
+    foobar2000_client& client() { return m_client->get(); }
+    // The component's own client object, as the export answers it.
+    const foobar2000_client* client_object() const { return m_client_object; }
     // The library's export, for calling it again.
     foobar2000_get_interface_t entry() const { return m_entry; }
     // The loader's handle of the library (on Windows, its module handle).
@@ -55,7 +61,8 @@ private:
     std::string m_path;
     std::string m_file_name;
     HINSTANCE m_handle = nullptr;
-    foobar2000_client* m_client = nullptr;
+    foobar2000_client* m_client_object = nullptr;
+    std::optional<edge::foreign<foobar2000_client>> m_client;
     foobar2000_get_interface_t m_entry = nullptr;
     std::vector<factory_entry> m_factories;
     registry* m_registry;

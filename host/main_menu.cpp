@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "host/service_calls.h"
 #include "host/string_sink.h"
 
 namespace host {
@@ -18,9 +19,22 @@ std::string group_name(const GUID& p_parent) {
 
 }  // namespace
 
-main_menu::main_menu(registry& p_registry) {
+main_menu::main_menu(registry& p_registry) : m_registry(p_registry) {
     for (const auto& service : p_registry.services_of(mainmenu_commands::class_guid)) {
-        service_ptr_t<mainmenu_commands> commands = static_cast<mainmenu_commands*>(service.get_ptr());
+        call_service<mainmenu_commands>(p_registry, service.get_ptr(), [&](mainmenu_commands& commands) {
+            add_commands(service_ptr_t<mainmenu_commands>(static_cast<mainmenu_commands*>(service.get_ptr())), commands);
+        });
+    }
+    for (auto& g : m_groups) {
+        std::stable_sort(g.items.begin(), g.items.end(),
+                         [](const item& a, const item& b) { return a.sort_priority < b.sort_priority; });
+    }
+}
+
+// p_held is the reference the menu keeps; p_commands what the host calls.
+void main_menu::add_commands(const service_ptr_t<mainmenu_commands>& p_held, mainmenu_commands& p_commands) {
+    {
+        mainmenu_commands* commands = &p_commands;
         const GUID parent = commands->get_parent();
         auto found = std::find_if(m_groups.begin(), m_groups.end(),
                                   [&](const group& g) { return g.parent == parent; });
@@ -34,12 +48,8 @@ main_menu::main_menu(registry& p_registry) {
             string_sink label;
             t_uint32 flags = 0;
             if (!commands->get_display(index, label, flags)) continue;
-            found->items.push_back(item{commands, index, commands->get_command(index), label.text(), flags, priority});
+            found->items.push_back(item{p_held, index, commands->get_command(index), label.text(), flags, priority});
         }
-    }
-    for (auto& g : m_groups) {
-        std::stable_sort(g.items.begin(), g.items.end(),
-                         [](const item& a, const item& b) { return a.sort_priority < b.sort_priority; });
     }
 }
 
@@ -54,7 +64,9 @@ const main_menu::item* main_menu::find(std::string_view p_group, std::string_vie
 }
 
 void main_menu::run(const item& p_item) {
-    p_item.commands->execute(p_item.index, service_ptr_t<service_base>(&m_callback));
+    call_service<mainmenu_commands>(m_registry, p_item.commands.get_ptr(), [&](mainmenu_commands& commands) {
+        commands.execute(p_item.index, service_ptr_t<service_base>(&m_callback));
+    });
 }
 
 std::string main_menu::describe() const {

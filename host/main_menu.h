@@ -57,6 +57,9 @@ private:
         t_int32 m_references = 0;
     };
 
+    void add_commands(const service_ptr_t<mainmenu_commands>& p_held, mainmenu_commands& p_commands);
+
+    registry& m_registry;
     std::vector<group> m_groups;
     callback m_callback;
 };

@@ -4,6 +4,8 @@
 #include <stdexcept>
 #include <utility>
 
+#include "host/service_calls.h"
+#include "integration/edge_queue.h"
 #include "support/bit_array.h"
 #include "support/list.h"
 
@@ -37,12 +39,23 @@ t_int32 playback_queue::service_add_ref() noexcept { return ++m_references; }
 
 t_int32 playback_queue::service_release() noexcept { return m_references > 0 ? --m_references : 0; }
 
+// Both slots are called by components: their list and mask are theirs.
 void playback_queue::read_queue_contents(pfc::list_base_t<t_playback_queue_item>& p_out) {
-    const queue_source source(m_items.data() + m_head, size());
-    p_out.insert_items(source, pfc::infinite_size);
+    edge::inbound([&] {
+        edge::foreign<edge::queue_list> list(p_out);
+        const queue_source source(m_items.data() + m_head, size());
+        list.get().insert_items(source, pfc::infinite_size);
+    });
 }
 
 void playback_queue::remove_queue_entries(const bit_array& p_mask) {
+    edge::inbound([&] {
+        edge::foreign<bit_array> mask(p_mask);
+        remove_marked(mask.get());
+    });
+}
+
+void playback_queue::remove_marked(const bit_array& p_mask) {
     // The mask is read in full before anything moves, so a mask that throws
     // leaves the queue as it was.
     const t_size count = size();
@@ -95,7 +108,8 @@ void playback_queue::report(playback_queue_callback::t_change_origin p_origin) {
         m_registry.services_of(playback_queue_callback::class_guid);
     for (const auto& listener : listeners) {
         try {
-            static_cast<playback_queue_callback*>(listener.get_ptr())->on_changed(p_origin);
+            call_service<playback_queue_callback>(m_registry, listener.get_ptr(),
+                                                  [&](playback_queue_callback& l) { l.on_changed(p_origin); });
         } catch (const std::exception& e) {
             if (m_report) m_report(std::string("a queue listener failed: ") + e.what());
         }

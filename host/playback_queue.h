@@ -51,6 +51,7 @@ public:
     t_int32 references() const { return m_references; }
 
 private:
+    void remove_marked(const bit_array& p_mask);
     void report(playback_queue_callback::t_change_origin p_origin);
 
     registry& m_registry;

@@ -1,5 +1,7 @@
 #include "host/registry.h"
 
+#include <algorithm>
+
 namespace host {
 
 registry::service_class& registry::find_class(const GUID& p_guid) {
@@ -17,6 +19,15 @@ const registry::service_class* registry::find_existing(const GUID& p_guid) const
     return nullptr;
 }
 
+void registry::add(const GUID& p_guid, service_base* p_service, bool p_foreign) {
+    find_class(p_guid).services.emplace_back(p_service);
+    if (p_foreign) m_foreign.push_back(p_service);
+}
+
+bool registry::is_foreign(const service_base* p_service) const {
+    return std::find(m_foreign.begin(), m_foreign.end(), p_service) != m_foreign.end();
+}
+
 const std::vector<service_ptr_t<service_base>>& registry::services_of(const GUID& p_guid) {
     return find_class(p_guid).services;
 }
@@ -28,6 +39,7 @@ void registry::remove(const service_base* p_service) {
             it = it->get_ptr() == p_service ? services.erase(it) : it + 1;
         }
     }
+    std::erase(m_foreign, p_service);
 }
 
 void registry::clear() {
@@ -35,6 +47,7 @@ void registry::clear() {
         auto& services = (*it)->services;
         while (!services.empty()) services.pop_back();
     }
+    m_foreign.clear();
 }
 
 }  // namespace host

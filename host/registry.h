@@ -21,7 +21,10 @@ public:
     service_class& find_class(const GUID& p_guid);
     const service_class* find_existing(const GUID& p_guid) const;
 
-    void add(const GUID& p_guid, service_base* p_service) { find_class(p_guid).services.emplace_back(p_service); }
+    // p_foreign: the service is a component's, called across the edge
+    // (edge.h); the host's own services are called as they are.
+    void add(const GUID& p_guid, service_base* p_service, bool p_foreign = false);
+    bool is_foreign(const service_base* p_service) const;
 
     // Every service of the class, in registration order.
     const std::vector<service_ptr_t<service_base>>& services_of(const GUID& p_guid);
@@ -34,6 +37,7 @@ public:
 
 private:
     std::vector<std::unique_ptr<service_class>> m_classes;
+    std::vector<const service_base*> m_foreign;
 };
 
 }  // namespace host

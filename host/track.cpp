@@ -73,9 +73,11 @@ t_int32 track::service_release() noexcept {
 }
 
 bool track::peek_info(const file_info*& p_info) {
-    if (!m_readable) return false;
-    p_info = &m_info;
-    return true;
+    return edge::inbound([&] {
+        if (!m_readable) return false;
+        p_info = &m_info_for_components.get();
+        return true;
+    });
 }
 
 void track::unlock_info() {

@@ -4,6 +4,7 @@
 #include <string_view>
 #include <vector>
 
+#include "integration/edge_track.h"
 #include "integration/metadb_handle.h"
 
 namespace host {
@@ -74,6 +75,8 @@ public:
 private:
     std::string m_path;
     track_info m_info;
+    // What peek_info hands out: the information as a component reads it.
+    edge::facing<file_info> m_info_for_components{m_info};
     bool m_readable;
     t_int32 m_references = 0;
     t_int32 m_lock_depth = 0;

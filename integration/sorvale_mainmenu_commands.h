@@ -17,11 +17,11 @@ public:
     sorvale_mainmenu_commands();
 
     t_uint32 get_command_count() override;
-    GUID get_command(t_uint32 p_index) override;
+    SORVALE_STRUCT_SLOT(GUID, get_command, t_uint32 p_index) override;
     void get_name(t_uint32 p_index, pfc::string_base& p_out) override;
     bool get_description(t_uint32 p_index, pfc::string_base& p_out) override;
-    GUID get_parent() override;
-    void execute(t_uint32 p_index, service_ptr_t<service_base> p_callback) override;
+    SORVALE_STRUCT_SLOT(GUID, get_parent) override;
+    void execute(t_uint32 p_index, calling_form::by_value<service_base> p_callback) override;
 
 private:
     struct menu_entry {

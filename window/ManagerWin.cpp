@@ -7,8 +7,9 @@
 #include "boundary/service_api.h"
 #include "config/window_geometry.h"
 #include "forms/application.h"
-#include "integration/playlist_manager.h"
 #include "integration/clear_queue.h"
+#include "integration/edge_queue.h"
+#include "integration/playlist_manager.h"
 #include "support/array.h"
 #include "support/bit_array.h"
 #include "support/convert_utf8.h"
@@ -118,13 +119,17 @@ void append_line(forms::ObjectCollection& p_lines, const t_playback_queue_item& 
     }
     track->lock_info();
     const pfc::on_scope_exit unlock([track]() noexcept { track->unlock_info(); });
-    const file_info* info = nullptr;
     const char* artist = nullptr;
     const char* title = nullptr;
-    if (track->peek_info(info) && info != nullptr) {
-        artist = info->meta_get_ex("ARTIST", pfc::infinite_size, 0);
-        title = info->meta_get_ex("TITLE", pfc::infinite_size, 0);
-    }
+    // The track and its information are the host's: one call across the edge
+    // reads both fields.
+    edge::outbound([&] {
+        const file_info* info = nullptr;
+        if (track->peek_info(info) && info != nullptr) {
+            artist = info->meta_get_ex("ARTIST", pfc::infinite_size, 0);
+            title = info->meta_get_ex("TITLE", pfc::infinite_size, 0);
+        }
+    });
     char16_t line[2 * convert_short_text + separator_units];
     const std::size_t artist_units = convertUTF8toUTF16(artist, line, convert_short_text);
     if (artist_units != convert_too_long) {
@@ -147,7 +152,7 @@ void append_line(forms::ObjectCollection& p_lines, const t_playback_queue_item& 
 void ManagerWin::reloadQueue(t_uint32 startingindex) {
     static_api_ptr_t<playlist_manager> api;
     pfc::list_t<t_playback_queue_item, pfc::alloc_fast> queue;
-    api->read_queue_contents(queue);
+    edge::foreign_playlist_manager(*api.get_ptr()).read_queue_contents(queue);
 
     // The list repaints once for the whole change, however many lines it touches.
     queueList->BeginUpdate();
@@ -179,7 +184,7 @@ void ManagerWin::removeButton_Click(forms::Object&, const forms::EventArgs&) {
         for (t_size i = 0; i < count; ++i) marks[i] = false;
         for (int index : selected) marks[static_cast<t_size>(index)] = true;
         // Line positions are queue positions: the lines mirror the queue.
-        api->remove_queue_entries(bit_array_table_t<bool>(marks.get_ptr(), count, false));
+        edge::foreign_playlist_manager(*api.get_ptr()).remove_queue_entries(bit_array_table_t<bool>(marks.get_ptr(), count, false));
     }
 
     // The host has usually reported the removal by now and the lines have been

@@ -4,11 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "host/application.h"
 #include "host/dynamic_library.h"
 #include "host/string_sink.h"
+#include "integration/edge_services.h"
 
 // A host with the real component library loaded, and its services at hand.
 class LoadedComponent : public ::testing::Test {
@@ -33,10 +36,15 @@ public:
     }
 
 protected:
+    // The component's service T as the host calls it, across the edge; valid
+    // for the test.
     template <typename T>
     T* service() {
         for (const auto& factory : component->factories()) {
-            if (factory.class_guid == T::class_guid) return static_cast<T*>(factory.service.get_ptr());
+            if (!(factory.class_guid == T::class_guid)) continue;
+            auto proxy = std::make_shared<edge::foreign<T>>(*static_cast<T*>(factory.service.get_ptr()));
+            m_proxies.push_back(proxy);
+            return &proxy->get();
         }
         ADD_FAILURE() << "no service " << pfc::print_guid(T::class_guid);
         return nullptr;
@@ -44,5 +52,8 @@ protected:
 
     host::application app;
     host::component_library* component = nullptr;
+
+private:
+    std::vector<std::shared_ptr<void>> m_proxies;
 };
 

@@ -71,8 +71,8 @@ TEST_F(LoadedComponent, EveryExportCallStartsTheComponentRuntimeAndAnswersTheSam
     host::host_api other_api(app.services());
     std::thread([&] {
         EXPECT_EQ(platform::thread_apartment(), platform::apartment::none);
-        EXPECT_EQ(component->entry()(&app.api(), component->handle()), &component->client());
-        EXPECT_EQ(component->entry()(&other_api, component->handle()), &component->client());
+        EXPECT_EQ(component->entry()(&app.api(), component->handle()), component->client_object());
+        EXPECT_EQ(component->entry()(&other_api, component->handle()), component->client_object());
         EXPECT_EQ(platform::thread_apartment(), platform::apartment::single_threaded);
         platform::leave_apartment();
         EXPECT_EQ(platform::thread_apartment(), platform::apartment::single_threaded) << "entered once per call";
@@ -85,8 +85,8 @@ TEST_F(LoadedComponent, EveryExportCallStartsTheComponentRuntimeAndAnswersTheSam
 TEST_F(LoadedComponent, EveryExportCallStartsTheComponentRuntimeAndAnswersTheSameClient) {
     platform::reset_co_initialize_calls();
     host::host_api other_api(app.services());
-    EXPECT_EQ(component->entry()(&app.api(), component->handle()), &component->client());
-    EXPECT_EQ(component->entry()(&other_api, component->handle()), &component->client());
+    EXPECT_EQ(component->entry()(&app.api(), component->handle()), component->client_object());
+    EXPECT_EQ(component->entry()(&other_api, component->handle()), component->client_object());
     const auto record = platform::co_initialize_calls();
     EXPECT_EQ(record.calls, 2u);
     EXPECT_EQ(record.last_mode, COINIT_APARTMENTTHREADED);

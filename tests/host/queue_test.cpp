@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "component_fixture.h"
+#include "integration/edge_queue.h"
 #include "integration/playback_queue_callback.h"
 #include "support/bit_array.h"
 #include "support/list.h"
@@ -70,7 +71,8 @@ TEST_F(HostQueue, AddingReportsOnceTheEntriesAreInAndReadingAppendsHeadFirst) {
     EXPECT_EQ(app.tracks().at(0).references(), 1);
     {
         pfc::list_t<t_playback_queue_item> list;
-        app.queue().read_queue_contents(list);
+        edge::facing<edge::queue_list> handed_over(list);  // as a component hands its list over
+        app.queue().read_queue_contents(handed_over.get());
         ASSERT_EQ(list.get_count(), 3u);
         EXPECT_EQ(list[0].m_item, 4u);
         EXPECT_EQ(list[2].m_handle.get_ptr(), static_cast<metadb_handle*>(&app.tracks().at(7)));

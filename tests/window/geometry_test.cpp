@@ -157,7 +157,8 @@ namespace {
 forms::Form* open_from_menu(host::component_library& p_component) {
     for (const auto& factory : p_component.factories()) {
         if (factory.class_guid == mainmenu_commands::class_guid) {
-            static_cast<mainmenu_commands*>(factory.service.get_ptr())->execute(0, nullptr);
+            edge::foreign<mainmenu_commands> menu(*static_cast<mainmenu_commands*>(factory.service.get_ptr()));
+            menu.get().execute(0, nullptr);
         }
     }
     return automation::FindForm(u"ManagerWin");

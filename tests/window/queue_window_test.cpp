@@ -186,9 +186,10 @@ TEST_F(QueueWindow, AddedReportWithoutNewEntriesChangesNothing) {
 
     // The queue shrinks behind the window's back: an "added" report then
     // neither appends nor removes a line.
-    app.services().remove(callback_service);
+    const service_ptr_t<service_base> registered = app.services().services_of(playback_queue_callback::class_guid).front();
+    app.services().remove(registered.get_ptr());
     app.queue().take_head();
-    app.services().add(playback_queue_callback::class_guid, callback_service);
+    app.services().add(playback_queue_callback::class_guid, registered.get_ptr(), true);
     callback_service->on_changed(playback_queue_callback::origin_entries_added);
     EXPECT_EQ(lines(), library_lines_of({0, 1, 2}));
 }
