@@ -16,6 +16,7 @@
 
 #include "../forms/thread_clock.h"
 #include "forms/application.h"
+#include "host/service_calls.h"
 #include "integration/playback_queue_callback.h"
 #include "loaded_host.h"
 
@@ -61,8 +62,12 @@ void BM_open(benchmark::State& state) {
 // again, with no line to append. This is the part of the report that grows
 // with the queue.
 void report_nothing_new(loaded_host& p_host) {
-    for (const auto& listener : p_host.app.services().services_of(playback_queue_callback::class_guid))
-        static_cast<playback_queue_callback*>(listener.get_ptr())->on_changed(playback_queue_callback::origin_entries_added);
+    auto& services = p_host.app.services();
+    for (const auto& listener : services.services_of(playback_queue_callback::class_guid)) {
+        host::call_service<playback_queue_callback>(services, listener.get_ptr(), [](playback_queue_callback& l) {
+            l.on_changed(playback_queue_callback::origin_entries_added);
+        });
+    }
 }
 
 // One entry added behind an open window: the whole queue is read, one line
