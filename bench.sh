@@ -4,6 +4,8 @@
 # at 1,000, 10,000 and 100,000 queued entries, so that growth shows.
 #
 #   ./bench.sh                     build/release, 5 repetitions of each case
+#   SORVALE_BENCH_PRESET=P         another preset: windows-release or
+#                                  windows-x86-release run under Wine
 #   SORVALE_BENCH_BUILD=DIR        another build folder
 #   SORVALE_BENCH_REPETITIONS=N    another count of repetitions
 #
@@ -12,24 +14,30 @@
 # time. Every program's own output and JSON stay in DIR/bench-results.
 set -euo pipefail
 cd "$(dirname "$0")"
-build=${SORVALE_BENCH_BUILD:-build/release}
+preset=${SORVALE_BENCH_PRESET:-release}
+build=${SORVALE_BENCH_BUILD:-build/$preset}
 repetitions=${SORVALE_BENCH_REPETITIONS:-5}
-tools/ensure-packages.sh
-cmake --preset release -B "$build" >/dev/null
+runner=()
+suffix=
+case $preset in
+  windows*) tools/ensure-packages.sh windows; runner=(tools/wine-run); suffix=.exe ;;
+  *) tools/ensure-packages.sh ;;
+esac
+cmake --preset "$preset" -B "$build" >/dev/null
 cmake --build "$build" >&2
 results="$build/bench-results"
 rm -rf "$results"
 mkdir -p "$results"
 shopt -s nullglob
-programs=("$build"/out/*_bench)
+programs=("$build"/out/*_bench$suffix)
 if ((${#programs[@]} == 0)); then
   echo "bench.sh: no benchmark program in $build/out" >&2
   exit 1
 fi
 for program in "${programs[@]}"; do
-  name=$(basename "$program" _bench)
+  name=$(basename "$program" "_bench$suffix")
   echo "running $(basename "$program") ..." >&2
-  "$program" --benchmark_repetitions="$repetitions" --benchmark_out="$results/$name.json" \
+  "${runner[@]}" "$program" --benchmark_repetitions="$repetitions" --benchmark_out="$results/$name.json" \
     --benchmark_out_format=json >"$results/$name.txt" 2>&1 ||
     { echo "bench.sh: $(basename "$program") failed; its output is $results/$name.txt" >&2; exit 1; }
 done
@@ -59,7 +67,7 @@ done >"$results/runs.txt"
 
 commit=$(git rev-parse --short HEAD 2>/dev/null || echo unknown)
 if [ -n "$(git status --porcelain 2>/dev/null)" ]; then commit="$commit (with uncommitted changes)"; fi
-awk -v commit="$commit" -v repetitions="$repetitions" '
+awk -v commit="$commit" -v preset="$preset" -v repetitions="$repetitions" '
   {
     if (!($1 in step) || $2 < step[$1]) step[$1] = $2
     if (!($1 in cpu) || $3 < cpu[$1]) cpu[$1] = $3
@@ -112,7 +120,7 @@ awk -v commit="$commit" -v repetitions="$repetitions" '
   }
   END {
     for (key in rests) rest[key] = median(rests[key], count_of[key])
-    printf "Commit %s; `./bench.sh`, release build, fastest of %s repetitions, thread CPU time.\n\n", commit, repetitions
+    printf "Commit %s; `./bench.sh`, preset %s, fastest of %s repetitions, thread CPU time.\n\n", commit, preset, repetitions
     print "| What | Goal | 1,000 entries | 10,000 | 100,000 | 100,000 / 1,000 | At 100,000 |"
     print "|---|---|---|---|---|---|---|"
     row("Open: menu command to filled list", "≤ 10 ms", "window:BM_open", "ms", "time", 10e-3)
