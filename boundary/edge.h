@@ -78,11 +78,19 @@ struct result<void> {
     void get() {}
 };
 
+// A function to run and its answer, behind a plain function pointer: body
+// for an inbound (run by our own catching frame), crossing for an outbound
+// (run under the edge's catch, so the other party's exception passes its
+// frame: it must hold nothing to clean up).
 template <typename F>
 struct call {
     F& function;
     result<std::invoke_result_t<F&>> answer;
-    static void run(void* p_call) {
+    static void body(void* p_call) {
+        auto& self = *static_cast<call*>(p_call);
+        self.answer.run(self.function);
+    }
+    static void crossing(void* p_call) {
         auto& self = *static_cast<call*>(p_call);
         self.answer.run(self.function);
     }
@@ -103,7 +111,7 @@ template <typename F>
 decltype(auto) inbound(F&& p_body) {
     detail::call<F> body{p_body, {}};
     sorvale_edge_error error;
-    if (!detail::run_inbound(&detail::call<F>::run, &body, error)) sorvale_edge_throw(&error);
+    if (!detail::run_inbound(&detail::call<F>::body, &body, error)) sorvale_edge_throw(&error);
     return body.answer.get();
 }
 
@@ -113,7 +121,7 @@ decltype(auto) outbound(F&& p_call) {
                   "an outbound call captures nothing that needs destroying");
     detail::call<F> call{p_call, {}};
     sorvale_edge_error error;
-    if (sorvale_edge_call(&detail::call<F>::run, &call, &error) != sorvale_edge_none) detail::raise(error);
+    if (sorvale_edge_call(&detail::call<F>::crossing, &call, &error) != sorvale_edge_none) detail::raise(error);
     return call.answer.get();
 }
 
