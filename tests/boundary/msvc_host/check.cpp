@@ -43,6 +43,16 @@ int take(EXCEPTION_POINTERS* p_exception, escaped* p_escaped) {
     return 1;  // execute the handler: the check is over
 }
 
+// abort() raises SIGABRT first, through msvcrt.dll, which the component
+// shares: the check running then ends with an exception of ours instead of
+// the process. That is how a 32-bit GCC exception ends in an MSVC-built host:
+// GCC's unwinder (DWARF tables) finds no way through the host's frames and
+// calls std::terminate, which aborts.
+void on_abort(int) {
+    signal(SIGABRT, on_abort);
+    RaiseException(code_abort, 1, 0, nullptr);  // non-continuable
+}
+
 // No C++ object may live in a function that holds __try.
 bool run_guarded(check_body p_body, void* p_context, check_result& p_result, escaped* p_escaped) {
     __try {
@@ -85,9 +95,12 @@ bool check_result::expect(bool p_ok, const char* p_format, ...) {
 void run_check(const char* p_name, check_body p_body, void* p_context) {
     check_result result;
     escaped exception;
+    signal(SIGABRT, on_abort);
     if (!run_guarded(p_body, p_context, result, &exception)) {
         if ((exception.code & 0x20FFFFFFu) == code_gcc_exception)
             result.fail("a GCC exception (code 0x%08lX) reached the host, which cannot catch it", exception.code);
+        else if (exception.code == code_abort)
+            result.fail("abort() was called (on x86, what GCC's runtime does with an exception it cannot unwind)");
         else if (exception.code == code_msvc_exception)
             result.fail("a C++ exception nobody here expected (%s) reached the host",
                         exception.type != nullptr ? exception.type : "of a type not told");

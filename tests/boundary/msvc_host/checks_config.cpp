@@ -16,7 +16,7 @@ constexpr t_size record_size = 28;
 const t_size record_writes[] = {16, 4, 8, 16, 4, 8};
 constexpr t_size first_payload_byte = 20;
 
-// Restores p_bytes (the first p_size of them, when given) through set_config.
+// set_config from p_bytes, or from p_reader (a reader over them told to fail) when given.
 void set_config(host& p_host, const byte_buffer& p_bytes, host_reader* p_reader = nullptr) {
     host_reader reader(p_bytes.data(), static_cast<t_size>(p_bytes.size()));
     p_host.component.client->set_config(p_reader != nullptr ? p_reader : &reader, p_host.abort);

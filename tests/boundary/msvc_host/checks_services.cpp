@@ -89,12 +89,12 @@ void check_menu(host& p_host) {
 
     check("get_command writes the command's GUID, and past the table the null GUID, into the host's result",
           [&](check_result& r) {
-              struct row {
+              struct command_row {
                   t_uint32 index;
                   const GUID* expected;
               };
-              static const row rows[] = {{0, &guid_show_window}, {1, &guid_null}, {0, &guid_show_window}};
-              for (const row& row : rows) {
+              static const command_row rows[] = {{0, &guid_show_window}, {1, &guid_null}, {0, &guid_show_window}};
+              for (const command_row& row : rows) {
                   const GUID answer = guid_slot(r, menu, "get_command", [&] { return menu->get_command(row.index); });
                   r.expect(answer == *row.expected, "get_command(%u) gave %s", row.index, guid_text(answer).text);
               }
@@ -132,11 +132,11 @@ void check_menu(host& p_host) {
 
 void check_without_window(host& p_host) {
     loaded_component& loaded = p_host.component;
-    struct row {
+    struct call_row {
         const char* name;
         void (*call)(loaded_component&);
     };
-    static const row rows[] = {
+    static const call_row rows[] = {
         {"with no window open, on_changed of every origin reads nothing from the host",
          [](loaded_component& c) {
              for (t_uint32 origin = 0; origin < 4; ++origin)
@@ -145,7 +145,7 @@ void check_without_window(host& p_host) {
         {"with no window open, on_quit does nothing", [](loaded_component& c) { c.init_quit->on_quit(); }},
         {"on_init does nothing", [](loaded_component& c) { c.init_quit->on_init(); }},
     };
-    for (const row& row : rows) {
+    for (const call_row& row : rows) {
         check(row.name, [&](check_result& r) {
             geometry before, after;
             if (!saved_geometry(p_host, r, before)) return;

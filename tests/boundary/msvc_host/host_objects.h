@@ -47,7 +47,6 @@ public:
     ~byte_buffer() { free(m_data); }
 
     void append(const void* p_bytes, size_t p_size);
-    void clear() noexcept { m_size = 0; }
     const t_uint8* data() const noexcept { return m_data; }
     size_t size() const noexcept { return m_size; }
 

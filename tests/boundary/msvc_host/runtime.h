@@ -26,7 +26,10 @@ int strcmp(const char* p_a, const char* p_b);
 int strncmp(const char* p_a, const char* p_b, size_t p_size);
 size_t wcslen(const wchar_t* p_text);
 [[noreturn]] void abort();
+using signal_handler = void (*)(int);
+signal_handler signal(int p_signal, signal_handler p_handler);
 }
+inline constexpr int SIGABRT = 22;
 
 // The system calls, as Windows declares them.
 using BOOL = int;
@@ -63,6 +66,7 @@ SYSTEM_CALL BOOL __stdcall RemoveDirectoryW(const wchar_t* p_path);
 SYSTEM_CALL BOOL __stdcall CopyFileW(const wchar_t* p_from, const wchar_t* p_to, BOOL p_fail_if_there);
 SYSTEM_CALL BOOL __stdcall DeleteFileW(const wchar_t* p_path);
 SYSTEM_CALL DWORD __stdcall GetLastError();
+SYSTEM_CALL void __stdcall RaiseException(DWORD p_code, DWORD p_flags, DWORD p_count, const uintptr_t* p_arguments);
 SYSTEM_CALL DWORD __stdcall GetCurrentProcessId();
 SYSTEM_CALL DWORD __stdcall GetTickCount();
 SYSTEM_CALL void __stdcall Sleep(DWORD p_milliseconds);
@@ -87,8 +91,7 @@ inline constexpr UINT PM_REMOVE = 1;
 inline constexpr DWORD QS_ALLINPUT = 0x04FF;
 inline constexpr UINT WM_KEYDOWN = 0x0100, WM_KEYUP = 0x0101;
 inline constexpr UINT WM_LBUTTONDOWN = 0x0201, WM_LBUTTONUP = 0x0202;
-inline constexpr UINT VK_RETURN = 0x0D, VK_SHIFT = 0x10, VK_ESCAPE = 0x1B, VK_HOME = 0x24, VK_DOWN = 0x28,
-                      VK_DELETE = 0x2E;
+inline constexpr UINT VK_SHIFT = 0x10, VK_ESCAPE = 0x1B, VK_DOWN = 0x28, VK_DELETE = 0x2E;
 
 struct EXCEPTION_RECORD {
     DWORD ExceptionCode;
@@ -108,6 +111,8 @@ struct EXCEPTION_POINTERS {
 // the top byte).
 inline constexpr DWORD code_msvc_exception = 0xE06D7363u;
 inline constexpr DWORD code_gcc_exception = 0x20474343u;
+// Ours: abort() was called (see check.cpp).
+inline constexpr DWORD code_abort = 0xE0000002u;
 
 namespace std {
 
