@@ -58,6 +58,8 @@ private:
 
 // ---- Counted services ----------------------------------------------------------
 
+// A host object that counts the references taken on it, as the host's
+// holdings plus the component's: m_refs starts at 0, so it reads "held now".
 template <typename I>
 class counted : public I {
 public:
