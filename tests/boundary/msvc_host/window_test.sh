@@ -1,0 +1,61 @@
+#!/usr/bin/env bash
+# The test host's window checks (msvc_test_host --window) under Wine, on a
+# virtual X display of their own with a window manager, as the real-window
+# tests run (tests/desktop): the same Wine prefix, made the same way.
+#
+#   window_test.sh MSVC_TEST_HOST.exe COMPONENT.dll
+#
+# The exit status is the test host's: 77 when no window appeared to check.
+set -euo pipefail
+(($# == 2)) || { echo "usage: $0 MSVC_TEST_HOST.exe COMPONENT.dll" >&2; exit 2; }
+host=$1
+component=$2
+source=$(cd "$(dirname "$0")/../../.." && pwd)
+build=$(cd "$(dirname "$host")" && pwd)
+while [ "$build" != / ] && [ ! -f "$build/CMakeCache.txt" ]; do build=$(dirname "$build"); done
+[ "$build" = / ] && build=$(cd "$(dirname "$host")" && pwd)
+
+export WINEPREFIX="$build/wine-prefix-desktop"
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+if [ "$(locale charmap 2>/dev/null)" != UTF-8 ]; then export LC_ALL=C.UTF-8; fi
+tmp=$(mktemp -d)
+xvfb=
+wm=
+# shellcheck source=tests/desktop/harness.sh
+source "$source/tests/desktop/harness.sh"
+cleanup() {
+  wineserver -k 2>/dev/null || true
+  if [ -n "$wm" ]; then kill "$wm" 2>/dev/null || true; fi
+  if [ -n "$xvfb" ]; then kill "$xvfb" 2>/dev/null || true; fi
+  rm -rf "$tmp"
+}
+trap cleanup EXIT
+
+# The prefix, made once (and its fonts), with no display.
+if [ ! -f "$WINEPREFIX/.ready" ]; then
+  exec 9>"$WINEPREFIX.lock"
+  flock 9
+  if [ ! -f "$WINEPREFIX/.ready" ]; then
+    rm -rf "$WINEPREFIX"
+    env -u DISPLAY wineboot --init >/dev/null 2>&1 || true
+    env -u DISPLAY "$source/tools/wine-fonts.sh"
+    wineserver --wait || true
+    touch "$WINEPREFIX/.ready"
+  fi
+  exec 9>&-
+fi
+env -u DISPLAY "$source/tools/wine-fonts.sh"
+wineserver --wait || true
+
+start_display
+if command -v openbox >/dev/null; then
+  # Openbox with its defaults, ready once it has claimed the screen.
+  HOME=$tmp openbox --sm-disable >/dev/null 2>&1 &
+  wm=$!
+  for _ in $(seq 100); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break; sleep 0.05; done
+fi
+
+status=0
+wine "$host" --window "Z:$(cd "$(dirname "$component")" && pwd)/$(basename "$component")" | tr -d '\r' || status=$?
+exit "$status"
