@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything (debug) for Linux and runs every
-# test, then builds the same for Windows and runs every test again under Wine.
-# Exits non-zero when either suite fails; both run. Ends with the time each took.
+# test, then builds the same for 64-bit and for 32-bit Windows and runs every
+# test again under Wine, once for each. Exits non-zero when any suite fails;
+# all three run. Ends with the time each took.
 set -uo pipefail
 cd "$(dirname "$0")"
 tools/ensure-packages.sh all || exit 1
@@ -15,13 +16,15 @@ suite() {
     outcome=FAILED
     failed+=("$1")
   fi
-  times+=("$(printf '%-8s %4d s  %s' "$1" $((SECONDS - start)) "$outcome")")
+  times+=("$(printf '%-12s %4d s  %s' "$1" $((SECONDS - start)) "$outcome")")
 }
 suite Linux debug
-suite Windows windows-debug
+suite "Windows x64" windows-debug
+suite "Windows x86" windows-x86-debug
 echo "== time each suite took"
 printf '%s\n' "${times[@]}"
 if ((${#failed[@]})); then
-  echo "test.sh: failed: the ${failed[*]} suite"
+  list=$(printf ', %s' "${failed[@]}")
+  echo "test.sh: the suites that failed: ${list:2}"
   exit 1
 fi

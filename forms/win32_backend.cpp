@@ -379,23 +379,26 @@ Size Win32Backend::MeasureText(const String& text) {
     return {static_cast<int>(extent.cx), impl_->lineHeight};
 }
 
+namespace {
+// A system callback: 32-bit Windows calls it with the stdcall convention,
+// which a lambda's function pointer does not have.
+BOOL CALLBACK AddScreen(HMONITOR monitor, HDC, LPRECT, LPARAM data) {
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    if (!GetMonitorInfoW(monitor, &info)) return TRUE;
+    const RECT& b = info.rcMonitor;
+    const RECT& w = info.rcWork;
+    auto& list = *reinterpret_cast<std::vector<Screen>*>(data);
+    const Screen screen{{b.left, b.top, b.right - b.left, b.bottom - b.top}, {w.left, w.top, w.right - w.left, w.bottom - w.top}};
+    if (info.dwFlags & MONITORINFOF_PRIMARY) list.insert(list.begin(), screen);
+    else list.push_back(screen);
+    return TRUE;
+}
+}  // namespace
+
 std::vector<Screen> Win32Backend::Screens() {
     std::vector<Screen> screens;
-    EnumDisplayMonitors(
-        nullptr, nullptr,
-        [](HMONITOR monitor, HDC, LPRECT, LPARAM data) -> BOOL {
-            MONITORINFO info{};
-            info.cbSize = sizeof info;
-            if (!GetMonitorInfoW(monitor, &info)) return TRUE;
-            const RECT& b = info.rcMonitor;
-            const RECT& w = info.rcWork;
-            auto& list = *reinterpret_cast<std::vector<Screen>*>(data);
-            const Screen screen{{b.left, b.top, b.right - b.left, b.bottom - b.top}, {w.left, w.top, w.right - w.left, w.bottom - w.top}};
-            if (info.dwFlags & MONITORINFOF_PRIMARY) list.insert(list.begin(), screen);
-            else list.push_back(screen);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&screens));
+    EnumDisplayMonitors(nullptr, nullptr, AddScreen, reinterpret_cast<LPARAM>(&screens));
     return screens;
 }
 

@@ -133,6 +133,8 @@ private:
 
 using string8 = string8_t<alloc_standard>;
 
-static_assert(sizeof(string8) == 2 * sizeof(void*) + 16, "vtable, the three-field storage, then the length");
+// The length is padded to the pointer's width: 32 bytes on x64, 20 on x86.
+static_assert(sizeof(string8) == sizeof(void*) + sizeof(array_fields_t<char>) + sizeof(void*),
+              "vtable, the three-field storage, then the length");
 
 }  // namespace pfc
