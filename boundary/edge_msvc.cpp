@@ -260,8 +260,35 @@ int kind_of(const catchables& p_types) {
 
 // Per thread: how many slot bodies of ours are running with no call to the
 // other party begun since. 0 means the next slot called is the other party's
-// call.
+// call. x64 keeps it in the image's own thread storage; on x86 clang reaches
+// that through an absolute offset that GNU ld relocates when the DLL is
+// loaded elsewhere than its preferred base, so there it lives in a slot of
+// the system's thread storage, allocated at the first use.
+#if defined(_WIN64)
 __declspec(thread) int t_depth = 0;
+int depth() { return t_depth; }
+void set_depth(int p_depth) { t_depth = p_depth; }
+#else
+extern "C" {
+__declspec(dllimport) unsigned long __stdcall TlsAlloc(void);
+__declspec(dllimport) int __stdcall TlsFree(unsigned long);
+__declspec(dllimport) void* __stdcall TlsGetValue(unsigned long);
+__declspec(dllimport) int __stdcall TlsSetValue(unsigned long, void*);
+}
+constexpr long no_index = -1;
+volatile long g_depth_index = no_index;
+unsigned long depth_index() {
+    const long index = g_depth_index;
+    if (index != no_index) return static_cast<unsigned long>(index);
+    const auto fresh = static_cast<long>(TlsAlloc());
+    const long earlier = _InterlockedCompareExchange(&g_depth_index, fresh, no_index);
+    if (earlier == no_index) return static_cast<unsigned long>(fresh);
+    TlsFree(static_cast<unsigned long>(fresh));
+    return static_cast<unsigned long>(earlier);
+}
+int depth() { return static_cast<int>(reinterpret_cast<uintptr>(TlsGetValue(depth_index()))); }
+void set_depth(int p_depth) { TlsSetValue(depth_index(), reinterpret_cast<void*>(static_cast<uintptr>(p_depth))); }
+#endif
 
 // Runs in the search pass, while the thrower's frame still holds the object:
 // keeps a copy of a C++ exception and destroys the original (once a handler
@@ -307,15 +334,15 @@ int keep(const exception_pointers* p_pointers, sorvale_edge_error* p_error) {
 }  // namespace
 
 extern "C" int sorvale_edge_call(void (*fn)(void*), void* context, sorvale_edge_error* error) {
-    const int depth = t_depth;
-    t_depth = 0;
+    const int outer = depth();
+    set_depth(0);
     __try {
         fn(context);
     } __except (keep(static_cast<const exception_pointers*>(_exception_info()), error)) {
-        t_depth = depth;
+        set_depth(outer);
         return error->kind;
     }
-    t_depth = depth;
+    set_depth(outer);
     return sorvale_edge_none;
 }
 
@@ -327,9 +354,13 @@ extern "C" void sorvale_edge_drop(sorvale_edge_kept* kept) {
     free(kept);
 }
 
-extern "C" int sorvale_edge_enter(void) { return t_depth++ > 0; }
+extern "C" int sorvale_edge_enter(void) {
+    const int outer = depth();
+    set_depth(outer + 1);
+    return outer > 0;
+}
 
-extern "C" void sorvale_edge_leave(void) { --t_depth; }
+extern "C" void sorvale_edge_leave(void) { set_depth(depth() - 1); }
 
 extern "C" void sorvale_edge_throw(sorvale_edge_error* error) {
     if (sorvale_edge_kept* kept = error->kept) {

@@ -18,9 +18,8 @@
 #       blocks), made once per build folder; link it into a program whose
 #       MSVC-mode code catches.
 #   SORVALE_MSVC_LINK_OPTIONS
-#       what a target holding such objects links with: the symbols Microsoft's
-#       toolchain defines under other names or not at all (its stack probe, on
-#       x86 the thread block's TLS array offset).
+#       what a target holding such objects links with: MSVC's stack probe,
+#       which libgcc names otherwise.
 
 if(NOT WIN32)
   return()
@@ -38,10 +37,7 @@ if(CMAKE_SYSTEM_PROCESSOR MATCHES "^(x86_64|AMD64|amd64)$")
 else()
   set(SORVALE_MSVC_TARGET i686-pc-windows-msvc)
   set(sorvale_dlltool_machine i386)
-  # x86: the stack probe is libgcc's ___chkstk; and clang reaches a thread's
-  # variables through the thread block's TLS array pointer at fs:[0x2C], a
-  # constant Microsoft's linker defines and GNU ld does not.
-  set(SORVALE_MSVC_LINK_OPTIONS -Wl,--defsym,__chkstk=___chkstk -Wl,--defsym,__tls_array=0x2C)
+  set(SORVALE_MSVC_LINK_OPTIONS -Wl,--defsym,__chkstk=___chkstk)
 endif()
 
 function(sorvale_msvc_objects out_var)
