@@ -43,7 +43,8 @@ void ScheduleFree(Form* form) {
     for (Form* f : state().disposed)
         if (f == form) return;
     state().disposed.push_back(form);
-    RequestPump();
+    // Inside a dispatch it goes when the dispatch ends; else at the next step.
+    if (state().dispatchDepth == 0) RequestPump();
 }
 
 void FreeDisposed() {
