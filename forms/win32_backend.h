@@ -29,7 +29,7 @@
 //             painting, so that work which keeps posting work cannot starve them.
 //
 // Errors. No exception ever leaves the window procedure: its caller is the
-// system, and above it a loop that may not be ours, compiled by anyone.
+// system, and above that a message loop that may be another program's.
 // Driven, an error thrown by a handler (or by anything else the procedure
 // runs) is kept and rethrown from ProcessEvents, and the messages after it
 // wait for the next call. Embedded, there is nobody to hand it to: its

@@ -18,20 +18,23 @@
 
 #include "tests/temporary_folder.h"
 
-namespace {
-
-namespace fs = std::filesystem;
-
 // Slot 0 of the client object. A slot with no arguments that answers an
-// unsigned 32-bit value is called alike by every compiler, ours and the player's.
-class client_version {
+// unsigned 32-bit value is called alike by every compiler, ours and the
+// player's. Outside the anonymous namespace: there, the optimiser would know
+// that no class implements it and make the call unreachable.
+class shipped_client_version {
 public:
     virtual std::uint32_t get_version() = 0;
 
 protected:
-    ~client_version() = default;
+    ~shipped_client_version() = default;
 };
-using get_interface_t = client_version* (*)(void* p_api, HINSTANCE p_module);
+
+namespace {
+
+namespace fs = std::filesystem;
+
+using get_interface_t = shipped_client_version* (*)(void* p_api, HINSTANCE p_module);
 
 TEST(ShippedComponent, LoadsAloneFromAFolderWithANonAsciiNameAndAnswersItsClientVersion) {
     const fs::path top = make_temporary_folder("sorvale-shipped-");
@@ -45,7 +48,7 @@ TEST(ShippedComponent, LoadsAloneFromAFolderWithANonAsciiNameAndAnswersItsClient
     ASSERT_NE(library, nullptr) << "system error " << GetLastError();
     const auto entry = reinterpret_cast<get_interface_t>(reinterpret_cast<void (*)()>(GetProcAddress(library, "foobar2000_get_interface")));
     ASSERT_NE(entry, nullptr);
-    client_version* client = entry(nullptr, library);
+    shipped_client_version* client = entry(nullptr, library);
     ASSERT_NE(client, nullptr);
     EXPECT_EQ(client->get_version(), 71u);
     EXPECT_TRUE(FreeLibrary(library));
