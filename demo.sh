@@ -15,7 +15,9 @@
 # ./demo.sh --windows runs the same through the Windows build under Wine, with
 # a real window (on a virtual display when there is no DISPLAY), keeps its
 # configuration in build/windows-release/demo-config and, in the demo session,
-# writes the window's picture to build/windows-release/demo-queue.png.
+# writes the window's picture to build/windows-release/demo-queue.png. The
+# host loads foo_sorvale_shared_toolkit.dll there, the component linked
+# against the toolkit's DLL, whose windows the session's commands drive.
 set -euo pipefail
 cd "$(dirname "$0")"
 platform=linux
@@ -37,7 +39,7 @@ set -- ${args[@]+"${args[@]}"}
 if [ "$platform" = windows ]; then
   # The host and the component only: the Windows test programs take long to build.
   preset=windows-release
-  targets=(--target sorvale-host foo_sorvale)
+  targets=(--target sorvale-host foo_sorvale_shared_toolkit)
   tools/ensure-packages.sh windows
 else
   preset=release
@@ -72,7 +74,7 @@ if [ "$platform" = linux ]; then
   set -- --headless "$@"
   exec "$build/out/sorvale-host" --config-dir "$build/demo-config" "$@" "$build/out/foo_sorvale.so"
 fi
-run=(tools/wine-run "$build/out/sorvale-host.exe" --config-dir "$build/demo-config" "$@" "$build/out/foo_sorvale.dll")
+run=(tools/wine-run "$build/out/sorvale-host.exe" --config-dir "$build/demo-config" "$@" "$build/out/foo_sorvale_shared_toolkit.dll")
 if [ -z "${DISPLAY:-}" ]; then
   # No display of our own: a virtual one for the window, as large as a common
   # desktop. Wine's server (tools/wine-run keeps its prefix in the build

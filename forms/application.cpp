@@ -43,6 +43,8 @@ void ScheduleFree(Form* form) {
     for (Form* f : state().disposed)
         if (f == form) return;
     state().disposed.push_back(form);
+    // Inside a dispatch it goes when the dispatch ends; else at the next step.
+    if (state().dispatchDepth == 0) RequestPump();
 }
 
 void FreeDisposed() {
@@ -56,6 +58,10 @@ void FreeDisposed() {
 
 void ForgetControl(const Control* control) {
     for (Form* form : state().forms) ApplicationAccess::Forget(*form, control);
+}
+
+void RequestPump() {
+    if (Backend* b = state().backend) b->PumpRequested();
 }
 
 }  // namespace detail
@@ -103,7 +109,10 @@ bool Application::DoEvents() {
     return worked;
 }
 
-void Application::Post(std::function<void()> work) { detail::state().posted.push_back(std::move(work)); }
+void Application::Post(std::function<void()> work) {
+    detail::state().posted.push_back(std::move(work));
+    detail::RequestPump();
+}
 
 void Application::Collect() {
     if (detail::state().dispatchDepth == 0) detail::FreeDisposed();

@@ -1,5 +1,7 @@
-// The toolkit's process-wide state: the open forms, the message pump the host
-// drives, the backend, and the freeing of disposed forms.
+// The toolkit's process-wide state: the open forms, the message pump, the
+// backend, and the freeing of disposed forms. The program that installs the
+// backend drives the pump; a backend that runs in a message loop it does not
+// own drives it itself (Backend::PumpRequested).
 //
 // Everything runs on the one UI thread that calls these functions; nothing here
 // is thread-safe.
@@ -27,6 +29,8 @@ public:
 
     // One pump step: runs posted work, repaints forms that changed (when a backend
     // is installed), then frees disposed forms. Returns whether there was work.
+    // An error thrown by posted work passes to the caller; the work after it
+    // waits for the next step.
     static bool DoEvents();
     // Runs `work` at the next pump step.
     static void Post(std::function<void()> work);

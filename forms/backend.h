@@ -55,6 +55,15 @@ public:
     // nothing where they cannot be read back (no native window).
     virtual std::optional<Picture> Capture(Form&) { return std::nullopt; }
 
+    // The toolkit has work for a pump step (posted work, a form to repaint, a
+    // disposed form to free); it may say so many times before the step runs,
+    // also from inside a step or a dispatch of input. Where the program that
+    // installed the backend pumps (the host's desktop), there is nothing to do.
+    // A backend that lives in a message loop it does not own (the Win32
+    // backend embedded in a component, win32_backend.h) schedules an
+    // Application::DoEvents of its own on that loop, never runs one here.
+    virtual void PumpRequested() {}
+
     // The event loop, for a window system that has one; the host calls these.
     // Handles every event queued for this thread's windows without waiting,
     // input going to forms::input; answers whether there was any. An error

@@ -17,7 +17,7 @@ Control::Control() {
 Control::~Control() {
     if (adopter_) adopter_->Unadopt(this);
     if (parent_) {
-        parent_->paintRequested_ = true;  // the parent's picture loses this control
+        parent_->Invalidate();  // the parent's picture loses this control
         auto& siblings = parent_->children_;
         siblings.erase(std::remove(siblings.begin(), siblings.end(), this), siblings.end());
     }
@@ -36,6 +36,11 @@ void Control::Dispose(bool disposing) {
         for (Control* child : std::vector<Control*>(children_)) child->Dispose();
     }
     Component::Dispose(disposing);
+}
+
+void Control::Invalidate() {
+    paintRequested_ = true;
+    detail::RequestPump();
 }
 
 void Control::SetText(const String& text) {

@@ -97,10 +97,11 @@ public:
     void SuspendLayout() { ++layoutSuspended_; }
     void ResumeLayout(bool performLayout = true);
     void PerformLayout();
-    // Asks for a repaint at the next pump step: only a flag on the control,
-    // which the pump looks for in the forms' trees, so a control may ask once
-    // per change however many changes it makes.
-    void Invalidate() { paintRequested_ = true; }
+    // Asks for a repaint at the next pump step: a flag on the control, which
+    // the pump looks for in the forms' trees, so a control may ask once per
+    // change however many changes it makes. Each ask also tells the backend
+    // that a pump step has work (Backend::PumpRequested).
+    void Invalidate();
 
     ControlCollection Controls{this};
 

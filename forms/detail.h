@@ -34,6 +34,14 @@ void ScheduleFree(Form* form);
 void FreeDisposed();
 // Every form drops its references to `control`.
 void ForgetControl(const Control* control);
+// There is work for the next pump step: tells the backend (Backend::PumpRequested).
+void RequestPump();
+// Called for every form made while no backend is installed. The shared
+// toolkit, which the program that loads it installs a backend into and pumps
+// (or runs headless), does nothing (own_backend_none.cpp). The static copy a
+// component's DLL holds on Windows is private to it, so nobody else can:
+// it installs the Win32 backend itself (own_backend_win32.cpp).
+void InstallOwnBackend();
 
 template <class T>
 void Erase(std::vector<T*>& list, const T* item) {

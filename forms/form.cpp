@@ -42,6 +42,8 @@ Frame FrameOf(FormBorderStyle style) {
 }  // namespace
 
 Form::Form() {
+    // First, so that the form is measured and framed by the backend it will show on.
+    if (!Application::GetBackend()) detail::InstallOwnBackend();
     // The Control base adopted this form into a form under construction; undo that.
     for (Form* f : detail::state().constructing) f->Unadopt(this);
     SetTabStop(false);

@@ -30,6 +30,9 @@ constexpr wchar_t kClassName[] = L"SorvaleForm";
 // The average character width is that of these 52 letters, as the desktop's
 // own toolkit measures a font for auto-scaling.
 constexpr wchar_t kLetters[] = L"abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ";
+// Embedded: what schedules a pump step on the hidden window (see the header).
+constexpr UINT kPumpMessage = WM_APP;
+constexpr UINT_PTR kPumpTimer = 1;
 
 // The toolkit's text for GDI: a control character shows as a space, as in the text picture.
 std::wstring Shown(const String& text) {
@@ -157,7 +160,10 @@ struct Win32Backend::Impl {
     // How deep the toolkit's own calls into the backend are: messages sent
     // meanwhile are their echo, not input.
     int toolkitCalls = 0;
-    std::exception_ptr pending;
+    Mode mode = Mode::Driven;
+    std::exception_ptr pending;  // driven: for ProcessEvents to rethrow
+    bool pumpScheduled = false;  // embedded: a pump message or timer is on its way
+    bool pumping = false;        // embedded: inside a pump step of ours
 
     ~Impl() {
         for (auto& [form, window] : windows) {
@@ -178,9 +184,34 @@ struct Win32Backend::Impl {
         return found == windows.end() || !found->second.hwnd ? nullptr : &found->second;
     }
 
+    // An error that must go no further than the window procedure (see the header).
+    void Absorb(std::exception_ptr error) noexcept {
+        if (mode == Mode::Driven) {
+            if (!pending) pending = std::move(error);
+            return;
+        }
+        try {
+            std::string what = "an error of unknown type";
+            try {
+                std::rethrow_exception(error);
+            } catch (const std::exception& e) {
+                what = e.what();
+            } catch (...) {
+            }
+            std::wstring line = L"forms: a window's handler failed and the error was dropped: ";
+            const int units = MultiByteToWideChar(CP_UTF8, 0, what.data(), static_cast<int>(what.size()), nullptr, 0);
+            const std::size_t at = line.size();
+            line.resize(at + static_cast<std::size_t>(std::max(units, 0)));
+            MultiByteToWideChar(CP_UTF8, 0, what.data(), static_cast<int>(what.size()), line.data() + at, units);
+            line += L'\n';
+            OutputDebugStringW(line.c_str());
+        } catch (...) {
+            // Out of memory for the report: the error is dropped all the same.
+        }
+    }
+
     // Hands the window's form to `deliver` as input, unless the toolkit is
-    // calling us (then the message is the echo of its request). A handler's
-    // error waits for ProcessEvents.
+    // calling us (then the message is the echo of its request).
     template <class F>
     void Deliver(HWND hwnd, F&& deliver) {
         if (toolkitCalls > 0) return;
@@ -189,8 +220,30 @@ struct Win32Backend::Impl {
         try {
             deliver(*form);
         } catch (...) {
-            if (!pending) pending = std::current_exception();
+            Absorb(std::current_exception());
         }
+    }
+
+    // Embedded: a pump step soon, on the loop that dispatches our messages.
+    void SchedulePump() {
+        if (mode != Mode::Embedded || pumpScheduled || !parking) return;
+        // A posted message comes before input and painting; a timer's after them.
+        if (!pumping && PostMessageW(parking, kPumpMessage, 0, 0)) pumpScheduled = true;
+        else if (SetTimer(parking, kPumpTimer, USER_TIMER_MINIMUM, nullptr)) pumpScheduled = true;
+    }
+
+    void Pump() {
+        KillTimer(parking, kPumpTimer);
+        pumpScheduled = false;
+        pumping = true;
+        try {
+            Application::DoEvents();
+        } catch (...) {
+            Absorb(std::current_exception());
+            // What the step left undone (the work after the failed one, the repaints).
+            SchedulePump();
+        }
+        pumping = false;
     }
 
     // After the user moved or sized the window: where the toolkit kept the
@@ -254,12 +307,22 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
         SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
     }
     if (!g_impl) return DefWindowProcW(hwnd, message, wParam, lParam);
-    return g_impl->Handle(hwnd, message, wParam, lParam);
+    try {
+        return g_impl->Handle(hwnd, message, wParam, lParam);
+    } catch (...) {
+        // Never into the system's frames (see the header).
+        if (g_impl) g_impl->Absorb(std::current_exception());
+        return 0;
+    }
 }
 
 }  // namespace
 
 LRESULT Win32Backend::Impl::Handle(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (hwnd == parking && (message == kPumpMessage || (message == WM_TIMER && wParam == kPumpTimer))) {
+        Pump();
+        return 0;
+    }
     switch (message) {
         case WM_NCDESTROY:
             SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
@@ -325,9 +388,10 @@ LRESULT Win32Backend::Impl::Handle(HWND hwnd, UINT message, WPARAM wParam, LPARA
     return DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
-std::unique_ptr<Win32Backend> Win32Backend::Open() {
+std::unique_ptr<Win32Backend> Win32Backend::Open(Mode mode) {
     if (g_impl) throw std::logic_error("a Win32 backend is already open");
     auto impl = std::make_unique<Impl>();
+    impl->mode = mode;
     GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
                        reinterpret_cast<LPCWSTR>(&WindowProc), &impl->module);
     WNDCLASSEXW windowClass{};
@@ -366,8 +430,9 @@ std::unique_ptr<Win32Backend> Win32Backend::Open() {
 Win32Backend::Win32Backend(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
 
 Win32Backend::~Win32Backend() {
-    impl_.reset();
+    // First: what the windows hear while they go is no input for the toolkit.
     g_impl = nullptr;
+    impl_.reset();
 }
 
 Size Win32Backend::FontMetrics() { return impl_->metrics; }
@@ -509,6 +574,8 @@ std::optional<Picture> Win32Backend::Capture(Form& form) {
     for (std::uint32_t& pixel : picture.argb) pixel |= 0xFF000000u;
     return picture;
 }
+
+void Win32Backend::PumpRequested() { impl_->SchedulePump(); }
 
 bool Win32Backend::ProcessEvents() {
     bool any = false;

@@ -13,9 +13,31 @@
 //
 // Messages that arrive while the toolkit itself calls the backend are the
 // echo of its own request (a move it asked for, an activation it made) and
-// are not handed back as input. An error thrown by a handler during a
-// message is kept and rethrown from ProcessEvents, never across the system's
-// own frames. One backend per process, on the thread that opened it.
+// are not handed back as input. One backend per process, on the thread that
+// opened it.
+//
+// Who runs the loop (Mode):
+//   Driven    the program that opened the backend (the host's desktop) calls
+//             ProcessEvents, WaitForEvents and Application::DoEvents.
+//   Embedded  a message loop that knows nothing of the toolkit: a player's
+//             own GetMessage/DispatchMessage loop around a component whose
+//             DLL holds the toolkit privately. The toolkit's pump steps run
+//             from a message the backend posts to its own hidden window when
+//             the toolkit asks (PumpRequested): the repaints, the posted work
+//             and the freeing of disposed forms. Requests made during a step
+//             wait for a timer instead, whose message comes after input and
+//             painting, so that work which keeps posting work cannot starve them.
+//
+// Errors. No exception ever leaves the window procedure: its caller is the
+// system, and above that a message loop that may be another program's.
+// Driven, an error thrown by a handler (or by anything else the procedure
+// runs) is kept and rethrown from ProcessEvents, and the messages after it
+// wait for the next call. Embedded, there is nobody to hand it to: its
+// message (what()) goes to OutputDebugStringW and the error is dropped. The
+// dispatch it broke off is over (forms it closed are freed as usual), the
+// window stays usable and the next message is handled as usual; a pump step
+// that failed is followed by another, so the work posted after the failing
+// work still runs and the forms are still repainted.
 #pragma once
 
 #include <memory>
@@ -26,9 +48,11 @@ namespace forms {
 
 class Win32Backend : public Backend {
 public:
+    enum class Mode { Driven, Embedded };
+
     // A backend on this thread's desktop, or null when there is none to draw
     // on (Wine without an X server, a service session).
-    static std::unique_ptr<Win32Backend> Open();
+    static std::unique_ptr<Win32Backend> Open(Mode mode = Mode::Driven);
     ~Win32Backend() override;
     Win32Backend(const Win32Backend&) = delete;
     Win32Backend& operator=(const Win32Backend&) = delete;
@@ -46,6 +70,7 @@ public:
     std::optional<Padding> WindowFrame(const Form& form) override;
     // Through PrintWindow: the window paints itself into a bitmap, read back with GetDIBits.
     std::optional<Picture> Capture(Form& form) override;
+    void PumpRequested() override;
     bool ProcessEvents() override;
     void WaitForEvents() override;
     void Wake() override;

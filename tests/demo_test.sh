@@ -48,7 +48,7 @@ check_not "--help runs no session" "arg: --run" "$out"
 out=$(DISPLAY= "$tree/demo.sh" --windows 2>&1)
 check "--windows builds the Windows release" "cmake --build --preset windows-release" "$out"
 check "--windows runs the Windows host under Wine" "wine-run build/windows-release/out/sorvale-host.exe" "$out"
-check "--windows loads the DLL" "arg: build/windows-release/out/foo_sorvale.dll" "$out"
+check "--windows loads the component built for the host" "arg: build/windows-release/out/foo_sorvale_shared_toolkit.dll" "$out"
 check "--windows writes the window's picture in the session" "screenshot build/windows-release/demo-queue.png; move" "$out"
 check "--windows with no display makes a virtual one" "xvfb-run" "$out"
 check_not "--windows is the demo's, not the host's" "arg: --windows" "$out"

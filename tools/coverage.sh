@@ -8,9 +8,10 @@
 #
 # The component is boundary/ config/ integration/ window/ support/ (their
 # headers too, which the build reaches through build/coverage/include); the
-# toolkit is forms/ less the Windows-only Win32 backend, which a Linux build
-# never compiles. Branches thrown by the compiler for exceptions and those it
-# proves unreachable are left out: they are not decisions of the code.
+# toolkit is forms/ less the Windows-only Win32 backend (win32_backend.*,
+# own_backend_win32.cpp), which a Linux build never compiles. Branches thrown
+# by the compiler for exceptions and those it proves unreachable are left out:
+# they are not decisions of the code.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 html=0
@@ -47,13 +48,13 @@ report() {
 }
 report component $component_bar \
   --filter 'boundary/' --filter 'config/' --filter 'integration/' --filter 'window/' --filter 'support/'
-report toolkit $toolkit_bar --filter 'forms/' --exclude 'forms/win32_backend\.'
+report toolkit $toolkit_bar --filter 'forms/' --exclude 'forms/(win32_backend|own_backend_win32)\.'
 
 if ((html)); then
   mkdir -p "$build/html"
   gcovr --root . --object-directory "$build" -j2 --exclude-unreachable-branches --exclude-throw-branches \
         --filter 'boundary/' --filter 'config/' --filter 'integration/' --filter 'window/' --filter 'support/' \
-        --filter 'forms/' --exclude 'forms/win32_backend\.' \
+        --filter 'forms/' --exclude 'forms/(win32_backend|own_backend_win32)\.' \
         --html-details "$build/html/index.html" && echo "html report: $build/html/index.html"
 fi
 

@@ -4,13 +4,14 @@
 # input sent through the X server (xdotool) as a user's would come, and the
 # window read back from outside (window_probe.exe, xprop).
 #
-#   desktop_test.sh SCENARIO HOST.exe COMPONENT.dll PROBE.exe [BACKEND_TESTS.exe]
+#   desktop_test.sh SCENARIO HOST.exe COMPONENT.dll PROBE.exe [BACKEND_TESTS.exe [EMBEDDED_TESTS.exe]]
 #
 # SCENARIO: frame (a top-most tool window off the taskbar, of the design
 # size), input (click, Delete, a move, Esc, and the place kept for the next
 # start), screenshot (Shift and Ctrl clicks, the highlight where the layout
 # puts the selected lines, the close box), backend (the Win32 backend's own
-# tests, BACKEND_TESTS.exe, on the display).
+# tests, BACKEND_TESTS.exe, on the display), embedded (the toolkit as the
+# component's DLL holds it, on a plain message loop: EMBEDDED_TESTS.exe).
 #
 # Found on the way: with no window manager on the display, Wine draws the
 # frame itself, so the X window is the whole 150 x 308 window; and it sets
@@ -20,12 +21,13 @@
 # Wine runs in a prefix of these tests' own (<build>/wine-prefix-desktop), so
 # that its server speaks to this display alone; the tests take turns on it.
 set -euo pipefail
-(($# == 4 || $# == 5)) || { echo "usage: $0 frame|input|screenshot|backend HOST.exe COMPONENT.dll PROBE.exe [BACKEND_TESTS.exe]" >&2; exit 2; }
+(($# >= 4 && $# <= 6)) || { echo "usage: $0 frame|input|screenshot|backend|embedded HOST.exe COMPONENT.dll PROBE.exe [BACKEND_TESTS.exe [EMBEDDED_TESTS.exe]]" >&2; exit 2; }
 scenario=$1
 host=$2
 component=$3
 probe=$4
 backend_tests=${5:-}
+embedded_tests=${6:-}
 source=$(cd "$(dirname "$0")/../.." && pwd)
 build=$(cd "$(dirname "$host")" && pwd)
 while [ "$build" != / ] && [ ! -f "$build/CMakeCache.txt" ]; do build=$(dirname "$build"); done
@@ -171,6 +173,11 @@ case "$scenario" in
     if wine "$backend_tests" 2>&1 | tr -d '\r' >"$tmp/backend.out"; then :; fi
     cat "$tmp/backend.out"
     check "the backend's tests ran on the display and passed" "^\[  PASSED  \] 6 tests" "$(cat "$tmp/backend.out")"
+    ;;
+  embedded)
+    if wine "$embedded_tests" --gtest_filter='EmbeddedToolkit.*' 2>&1 | tr -d '\r' >"$tmp/embedded.out"; then :; fi
+    cat "$tmp/embedded.out"
+    check "the embedded toolkit's tests ran on the display and passed" "^\[  PASSED  \] 4 tests" "$(cat "$tmp/embedded.out")"
     ;;
   *)
     echo "unknown scenario $scenario" >&2
