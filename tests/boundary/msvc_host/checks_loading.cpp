@@ -60,6 +60,24 @@ const char* const factory_names[] = {"menu commands", "queue callback", "init/qu
 bool check_loading(host& p_host, const wchar_t* p_dll) {
     loaded_component& loaded = p_host.component;
     bool loaded_ok = false;
+#if !defined(_WIN64)
+    // A player's process holds other plug-ins, and one built by mingw-w64
+    // with its default options brings GCC's shared 32-bit unwinder: the
+    // component's own must still find its frames (the error checks fail if
+    // it does not). The build leaves that DLL beside this program.
+    check("GCC's shared unwinder, libgcc_s_dw2-1.dll, is in the process before the component, as another plug-in "
+          "brings it",
+          [&](check_result& r) {
+              wchar_t path[400] = {};
+              const DWORD length = GetModuleFileNameW(nullptr, path, 380);
+              size_t folder = length;
+              while (folder > 0 && path[folder - 1] != L'\\' && path[folder - 1] != L'/') --folder;
+              path[folder] = L'\0';
+              append(path, 400, L"libgcc_s_dw2-1.dll");
+              r.expect(LoadLibraryW(path) != nullptr, "cannot load it from beside the program (error %lu)",
+                       GetLastError());
+          });
+#endif
     check("the DLL, copied alone into a folder whose name is not ASCII, loads there by LoadLibraryW",
           [&](check_result& r) {
               // A folder of this run's own: one a killed run left behind may have its name.

@@ -60,6 +60,7 @@ struct MSG {
 SYSTEM_CALL HMODULE __stdcall LoadLibraryW(const wchar_t* p_path);
 SYSTEM_CALL void* __stdcall GetProcAddress(HMODULE p_module, const char* p_name);
 SYSTEM_CALL BOOL __stdcall FreeLibrary(HMODULE p_module);
+SYSTEM_CALL DWORD __stdcall GetModuleFileNameW(HMODULE p_module, wchar_t* p_path, DWORD p_size);
 SYSTEM_CALL DWORD __stdcall GetTempPathW(DWORD p_size, wchar_t* p_path);
 SYSTEM_CALL BOOL __stdcall CreateDirectoryW(const wchar_t* p_path, void* p_security);
 SYSTEM_CALL BOOL __stdcall RemoveDirectoryW(const wchar_t* p_path);
