@@ -1,7 +1,7 @@
 #include "host/playback_queue.h"
 
+#include <cassert>
 #include <exception>
-#include <stdexcept>
 #include <utility>
 
 #include "host/service_calls.h"
@@ -13,16 +13,19 @@ namespace host {
 
 namespace {
 
-// The queue as a list the component's list can copy from.
+// The queue as a list the component's list can copy from. Its slots raise
+// nothing (an element's copy only takes a reference), so the component
+// calls them with no edge between: the busiest call of a queue's reading.
 class queue_source : public pfc::list_base_const_t<t_playback_queue_item> {
 public:
     queue_source(const t_playback_queue_item* p_items, t_size p_count) noexcept : m_items(p_items), m_count(p_count) {}
     ~queue_source() = default;
 
-    t_size get_count() const override { return m_count; }
-    void get_item_ex(t_playback_queue_item& p_out, t_size n) const override {
-        if (n >= m_count) throw std::out_of_range("no such queue entry");
-        p_out = m_items[n];
+    t_size get_count() const noexcept override { return m_count; }
+    // The list's contract: n below get_count(). Past it, p_out is left as it is.
+    void get_item_ex(t_playback_queue_item& p_out, t_size n) const noexcept override {
+        assert(n < m_count && "queue entry out of range");
+        if (n < m_count) p_out = m_items[n];
     }
 
 private:
@@ -42,9 +45,8 @@ t_int32 playback_queue::service_release() noexcept { return m_references > 0 ? -
 // Both slots are called by components: their list and mask are theirs.
 void playback_queue::read_queue_contents(pfc::list_base_t<t_playback_queue_item>& p_out) {
     edge::inbound([&] {
-        edge::foreign<edge::queue_list> list(p_out);
         const queue_source source(m_items.data() + m_head, size());
-        list.get().insert_items(source, pfc::infinite_size);
+        edge::outbound([&] { p_out.insert_items(source, pfc::infinite_size); });
     });
 }
 
@@ -57,13 +59,15 @@ void playback_queue::remove_queue_entries(const bit_array& p_mask) {
 
 void playback_queue::remove_marked(const bit_array& p_mask) {
     // The mask is read in full before anything moves, so a mask that throws
-    // leaves the queue as it was.
+    // leaves the queue as it was. It is read through find, a call per marked
+    // position and one to end, not a call per position.
     const t_size count = size();
     std::vector<bool> marked(count);
     bool any = false;
-    for (t_size i = 0; i < count; ++i) {
-        marked[i] = p_mask.get(i);
-        any = any || marked[i];
+    for (t_size i = p_mask.find(true, 0, static_cast<t_int32>(count)); i < count;
+         i = p_mask.find(true, i + 1, static_cast<t_int32>(count - i - 1))) {
+        marked[i] = true;
+        any = true;
     }
     if (!any) return;
     // The kept entries move down over the removed ones and the spent front;

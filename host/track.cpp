@@ -39,7 +39,7 @@ void track_info::add_value(std::string_view p_name, std::string p_value) {
     m_fields.push_back(field{std::string(p_name), std::move(key), findable, {std::move(p_value)}});
 }
 
-t_size track_info::meta_find_field(const char* p_name, t_size p_name_length) const {
+t_size track_info::meta_find_field(const char* p_name, t_size p_name_length) const noexcept {
     // The name is its first p_name_length bytes, or fewer up to its NUL. Each
     // field's name is compared without measuring the name first: it matches
     // when its bytes fold to the key and the name ends right there.
@@ -53,11 +53,11 @@ t_size track_info::meta_find_field(const char* p_name, t_size p_name_length) con
     return field_not_found;
 }
 
-t_size track_info::meta_value_count(t_size p_field) const {
+t_size track_info::meta_value_count(t_size p_field) const noexcept {
     return p_field < m_fields.size() ? static_cast<t_size>(m_fields[p_field].values.size()) : 0;
 }
 
-const char* track_info::meta_value_at(t_size p_field, t_size p_index) const {
+const char* track_info::meta_value_at(t_size p_field, t_size p_index) const noexcept {
     if (p_field >= m_fields.size() || p_index >= m_fields[p_field].values.size()) return nullptr;
     return m_fields[p_field].values[p_index].c_str();
 }
@@ -72,12 +72,10 @@ t_int32 track::service_release() noexcept {
     return --m_references;
 }
 
-bool track::peek_info(const file_info*& p_info) {
-    return edge::inbound([&] {
-        if (!m_readable) return false;
-        p_info = &m_info_for_components.get();
-        return true;
-    });
+bool track::peek_info(const file_info*& p_info) noexcept {
+    if (!m_readable) return false;
+    p_info = &m_info;
+    return true;
 }
 
 void track::unlock_info() {

@@ -4,7 +4,6 @@
 #include <string_view>
 #include <vector>
 
-#include "integration/edge_track.h"
 #include "integration/metadb_handle.h"
 
 namespace host {
@@ -22,11 +21,13 @@ public:
     // Adds p_value to the field p_name, creating the field on first use.
     void add_value(std::string_view p_name, std::string p_value);
 
-    t_size meta_find_field(const char* p_name, t_size p_name_length) const override;
+    // The three lookups allocate nothing and raise nothing, so components
+    // call them with no edge between (edge.h).
+    t_size meta_find_field(const char* p_name, t_size p_name_length) const noexcept override;
     // 0 for an index that names no field.
-    t_size meta_value_count(t_size p_field) const override;
+    t_size meta_value_count(t_size p_field) const noexcept override;
     // Null for an index that names no field or value.
-    const char* meta_value_at(t_size p_field, t_size p_index) const override;
+    const char* meta_value_at(t_size p_field, t_size p_index) const noexcept override;
 
 private:
     struct field {
@@ -59,7 +60,7 @@ public:
     t_int32 service_add_ref() noexcept override;
 
     void lock_info() override { ++m_lock_depth; }
-    bool peek_info(const file_info*& p_info) override;
+    bool peek_info(const file_info*& p_info) noexcept override;
     void unlock_info() override;
 
     const std::string& path() const { return m_path; }
@@ -75,8 +76,6 @@ public:
 private:
     std::string m_path;
     track_info m_info;
-    // What peek_info hands out: the information as a component reads it.
-    edge::facing<file_info> m_info_for_components{m_info};
     bool m_readable;
     t_int32 m_references = 0;
     t_int32 m_lock_depth = 0;

@@ -19,10 +19,11 @@ inline std::filesystem::path make_temporary_folder(const std::string& p_prefix) 
 
 // Removes p_folder and everything in it. On Windows the files a child process
 // had open may stay in use for a moment after it has ended: a failed removal
-// is tried again for up to five seconds before it counts.
+// is tried again for up to twenty seconds before it counts (Wine on a loaded
+// machine has been seen to take longer than five).
 inline void remove_temporary_folder(const std::filesystem::path& p_folder) {
     std::error_code error;
-    for (int attempt = 0; attempt < 100; ++attempt) {
+    for (int attempt = 0; attempt < 400; ++attempt) {
         std::filesystem::remove_all(p_folder, error);
         if (!error) return;
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
