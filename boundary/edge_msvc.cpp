@@ -1,7 +1,8 @@
 // The half of the edge that speaks Microsoft's C++ exceptions. Compiled by
 // clang for the MSVC targets (cmake/msvc_mode.cmake) with no C++ standard
-// library: the error types the other party catches are declared here with
-// Microsoft's layout and names, and msvcrt.dll is the C runtime.
+// library: the error types the other party catches are declared with
+// Microsoft's layout and names (msvc_error_tree.h), and msvcrt.dll is the C
+// runtime.
 //
 // Microsoft's exceptions are SEH exceptions with the code 0xE06D7363 whose
 // record carries the thrown object, its throw information (destructor and
@@ -12,16 +13,12 @@
 // foobar2000_io::exception_io_data is the host's.
 
 #include "boundary/edge_msvc.h"
+#include "boundary/msvc_error_tree.h"
 
-using size_t = decltype(sizeof 0);
 using uintptr = __UINTPTR_TYPE__;
 
 extern "C" {
-void* malloc(size_t);
-void free(void*);
-void* memcpy(void*, const void*, size_t);
 int strcmp(const char*, const char*);
-size_t strlen(const char*);
 [[noreturn]] void __stdcall _CxxThrowException(void* p_object, const void* p_throw_info);
 }
 
@@ -32,80 +29,6 @@ void operator delete(void* p, size_t) noexcept { free(p); }
 // The type descriptors clang writes for the thrown types point at type_info's
 // table, which the runtime never reads while throwing or catching.
 extern "C" const void* const sorvale_type_info_table[1] __asm__("??_7type_info@@6B@") = {nullptr};
-
-// The error tree as Microsoft's standard library and the host lay it out:
-// the table pointer, the message, whether the object owns the message; slots
-// (scalar deleting) destructor, then what.
-namespace std {
-class exception {
-public:
-    exception() noexcept : m_what(nullptr), m_owned(false) {}
-    explicit exception(const char* p_what, bool p_copy = false) noexcept : m_what(p_what), m_owned(false) {
-        if (p_copy && p_what != nullptr) own(p_what);
-    }
-    exception(const exception& p_other) noexcept : m_what(p_other.m_what), m_owned(false) {
-        if (p_other.m_owned) own(p_other.m_what);
-    }
-    exception& operator=(const exception&) = delete;
-    virtual ~exception() noexcept {
-        if (m_owned) free(const_cast<char*>(m_what));
-    }
-    virtual const char* what() const { return m_what != nullptr ? m_what : "Unknown exception"; }
-
-private:
-    // A text of the GCC side's that dies with its exception: copied. Without
-    // memory the type and the kind stay, and what() says so.
-    void own(const char* p_what) noexcept {
-        const size_t length = strlen(p_what) + 1;
-        char* copy = static_cast<char*>(malloc(length));
-        m_what = copy != nullptr ? static_cast<const char*>(memcpy(copy, p_what, length)) : nullptr;
-        m_owned = copy != nullptr;
-    }
-
-    const char* m_what;
-    bool m_owned;
-};
-
-class bad_alloc : public exception {
-public:
-    bad_alloc() noexcept : exception("bad allocation") {}
-};
-}  // namespace std
-
-namespace pfc {
-class exception_overflow : public std::exception {
-public:
-    exception_overflow() noexcept : std::exception("Overflow") {}
-};
-class exception_bug_check : public std::exception {
-public:
-    exception_bug_check() noexcept : std::exception("Bug check") {}
-};
-}  // namespace pfc
-
-class exception_service_not_found : public std::exception {
-public:
-    exception_service_not_found() noexcept : std::exception("Service not found") {}
-};
-class exception_service_duplicated : public std::exception {
-public:
-    exception_service_duplicated() noexcept : std::exception("Service duplicated") {}
-};
-
-namespace foobar2000_io {
-class exception_io : public std::exception {
-public:
-    explicit exception_io(const char* p_what) noexcept : std::exception(p_what) {}
-};
-class exception_io_data : public exception_io {
-public:
-    explicit exception_io_data(const char* p_what) noexcept : exception_io(p_what) {}
-};
-class exception_io_data_truncation : public exception_io_data {
-public:
-    exception_io_data_truncation() noexcept : exception_io_data("Unsupported format or corrupted file") {}
-};
-}  // namespace foobar2000_io
 
 namespace {
 

@@ -1,62 +1,10 @@
-// Compiled by clang for the MSVC target (cmake/msvc_mode.cmake). The error
-// tree is declared as the host declares it: the decorated names are what
+// Compiled by clang for the MSVC target (cmake/msvc_mode.cmake), with the
+// error tree as the host declares it: the decorated names are what
 // Microsoft's runtime matches, so these are the edge's own types.
 
 #include "tests/boundary/msvc_party.h"
 
-using size_t = decltype(sizeof 0);
-extern "C" void* memcpy(void*, const void*, size_t);
-extern "C" size_t strlen(const char*);
-
-namespace std {
-class exception {
-public:
-    explicit exception(const char* p_what) noexcept : m_what(p_what), m_owned(false) {}
-    exception(const exception& p_other) noexcept : m_what(p_other.m_what), m_owned(false) {}
-    virtual ~exception() noexcept {}
-    virtual const char* what() const { return m_what != nullptr ? m_what : "Unknown exception"; }
-
-private:
-    const char* m_what;
-    [[maybe_unused]] bool m_owned;  // Microsoft's layout: whether the text is the object's own
-};
-class bad_alloc : public exception {
-public:
-    bad_alloc() noexcept : exception("bad allocation") {}
-};
-}  // namespace std
-namespace pfc {
-class exception_overflow : public std::exception {
-public:
-    exception_overflow() noexcept : std::exception("Overflow") {}
-};
-class exception_bug_check : public std::exception {
-public:
-    exception_bug_check() noexcept : std::exception("Bug check") {}
-};
-}  // namespace pfc
-class exception_service_not_found : public std::exception {
-public:
-    exception_service_not_found() noexcept : std::exception("Service not found") {}
-};
-class exception_service_duplicated : public std::exception {
-public:
-    exception_service_duplicated() noexcept : std::exception("Service duplicated") {}
-};
-namespace foobar2000_io {
-class exception_io : public std::exception {
-public:
-    explicit exception_io(const char* p_what) noexcept : std::exception(p_what) {}
-};
-class exception_io_data : public exception_io {
-public:
-    explicit exception_io_data(const char* p_what) noexcept : exception_io(p_what) {}
-};
-class exception_io_data_truncation : public exception_io_data {
-public:
-    exception_io_data_truncation() noexcept : exception_io_data("Unsupported format or corrupted file") {}
-};
-}  // namespace foobar2000_io
+#include "boundary/msvc_error_tree.h"
 
 namespace {
 

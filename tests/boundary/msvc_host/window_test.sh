@@ -16,9 +16,9 @@ while [ "$build" != / ] && [ ! -f "$build/CMakeCache.txt" ]; do build=$(dirname 
 [ "$build" = / ] && build=$(cd "$(dirname "$host")" && pwd)
 
 export WINEPREFIX="$build/wine-prefix-desktop"
-export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
-if [ "$(locale charmap 2>/dev/null)" != UTF-8 ]; then export LC_ALL=C.UTF-8; fi
+# shellcheck source=tools/wine-prefix.sh
+source "$source/tools/wine-prefix.sh"
+wine_environment
 tmp=$(mktemp -d)
 xvfb=
 wm=
@@ -32,19 +32,8 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# The prefix, made once (and its fonts), with no display.
-if [ ! -f "$WINEPREFIX/.ready" ]; then
-  exec 9>"$WINEPREFIX.lock"
-  flock 9
-  if [ ! -f "$WINEPREFIX/.ready" ]; then
-    rm -rf "$WINEPREFIX"
-    env -u DISPLAY wineboot --init >/dev/null 2>&1 || true
-    env -u DISPLAY "$source/tools/wine-fonts.sh"
-    wineserver --wait || true
-    touch "$WINEPREFIX/.ready"
-  fi
-  exec 9>&-
-fi
+# The prefix, made once (and again when the installed Wine changes), with no display.
+ensure_wine_prefix
 env -u DISPLAY "$source/tools/wine-fonts.sh"
 wineserver --wait || true
 
