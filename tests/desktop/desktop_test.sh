@@ -57,6 +57,9 @@ ensure_wine_prefix
 # started for that, with no display, must be gone before ours starts.
 env -u DISPLAY "$source/tools/wine-fonts.sh"
 wineserver --wait || true
+# One server for the whole test, so that no program starts as it quits
+# (tools/wine-run says why); the clean-up ends it.
+wineserver -p60 >/dev/null 2>&1 || true
 
 start_display
 

@@ -36,6 +36,9 @@ trap cleanup EXIT
 ensure_wine_prefix
 env -u DISPLAY "$source/tools/wine-fonts.sh"
 wineserver --wait || true
+# One server for the whole test, so that no program starts as it quits
+# (tools/wine-run says why); the clean-up ends it.
+wineserver -p60 >/dev/null 2>&1 || true
 
 start_display
 if command -v openbox >/dev/null; then
