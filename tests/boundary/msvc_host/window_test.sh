@@ -36,12 +36,6 @@ trap cleanup EXIT
 ensure_wine_prefix
 env -u DISPLAY "$source/tools/wine-fonts.sh"
 wineserver --wait || true
-# One server for the whole test, so that no program of it starts as the
-# server quits (Debian's wrapper starts it with no grace after the last
-# program, and a program started then could fail with "ShellExecuteEx
-# failed"); the clean-up ends it, and with it Wine's helper processes, which
-# hold the output of the program that started them.
-wineserver -p60 >/dev/null 2>&1 || true
 
 start_display
 if command -v openbox >/dev/null; then
