@@ -8,11 +8,23 @@ cd "$(dirname "$0")"
 tools/ensure-packages.sh all || exit 1
 failed=()
 times=()
-# suite NAME PRESET: configure, build and test one preset, timed.
+# shellcheck source=tools/wine-prefix.sh
+source tools/wine-prefix.sh
+# suite NAME PRESET: configure, build and test one preset, timed. A machine
+# whose kernel runs no 32-bit programs builds the x86 suite and says that it
+# could not run it.
 suite() {
   local start=$SECONDS outcome=passed
   echo "== the $1 suite (preset $2)"
-  if ! { cmake --preset "$2" >/dev/null && cmake --build --preset "$2" && ctest --preset "$2" -j2; }; then
+  if [[ $2 == windows-x86-* ]] && ! wine_runs_32_bit; then
+    if cmake --preset "$2" >/dev/null && cmake --build --preset "$2"; then
+      outcome="built; NOT RUN: this machine's kernel runs no 32-bit programs"
+      echo "test.sh: the $1 suite is built, but cannot run here: this machine's kernel runs no 32-bit programs"
+    else
+      outcome=FAILED
+      failed+=("$1")
+    fi
+  elif ! { cmake --preset "$2" >/dev/null && cmake --build --preset "$2" && ctest --preset "$2" -j2; }; then
     outcome=FAILED
     failed+=("$1")
   fi

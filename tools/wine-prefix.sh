@@ -6,15 +6,29 @@
 #                         several programs start at the same time (ctest -j;
 #                         the lock is $WINEPREFIX.lock), with the fonts of
 #                         tools/wine-fonts.sh; and makes it again when the
-#                         installed Wine has changed since: a prefix made while
-#                         only the 64-bit Wine was installed cannot start any
-#                         program once the 32-bit side (wine32) is added. One
-#                         64-bit prefix runs the programs of x64 and x86 builds.
+#                         installed Wine, or whether the kernel runs 32-bit
+#                         programs, has changed since: a prefix made while only
+#                         the 64-bit Wine could run cannot start any program
+#                         once the 32-bit side (wine32) runs. One 64-bit prefix
+#                         runs the programs of x64 and x86 builds.
+#   wine_runs_32_bit      whether Wine's 32-bit side can run on this machine.
 
 wine_tools=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 
+# Whether this machine runs 32-bit programs at all: a kernel built without
+# 32-bit support cannot start Wine's 32-bit loader, installed or not.
+wine_runs_32_bit() {
+  /usr/lib/wine/wine --version >/dev/null 2>&1
+}
+
 wine_environment() {
   export WINEDEBUG=-all
+  # Debian's wine starts the 32-bit loader whenever it is installed; where it
+  # cannot run, 64-bit programs go to the 64-bit loader straight (x86 builds
+  # cannot run there at all). A wine of the user's own earlier on PATH is kept.
+  if [ "$(command -v wine)" = /usr/bin/wine ] && [ -x /usr/lib/wine/wine ] && ! wine_runs_32_bit; then
+    export PATH="$wine_tools/wine64-loader:$PATH"
+  fi
   # No Mono or Gecko: nothing here needs them, and Wine would offer to fetch them.
   export WINEDLLOVERRIDES="mscoree,mshtml=${WINEDLLOVERRIDES:+;$WINEDLLOVERRIDES}"
   # Wine turns Linux names and arguments into Windows ones in the locale's
@@ -27,6 +41,7 @@ wine_environment() {
 wine_packages() {
   dpkg-query -W -f='${db:Status-Status} ${binary:Package} ${Version}\n' 'wine*' 'libwine*' 2>/dev/null |
     sed -n 's/^installed //p' | sort
+  if wine_runs_32_bit; then echo "32-bit programs run"; else echo "no 32-bit programs"; fi
 }
 
 # dpkg is asked only when its record has changed since the prefix was made or
