@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # tools/wine-run tries a program once more only when Wine itself ended by a
-# signal; a program's own exit status, failure or crash, is passed on as it
-# is. Wine is a stand-in on PATH here that answers each run from a list.
+# signal or its Linux loader failed; a program's own exit status, failure or
+# crash, is passed on as it is. Wine is a stand-in on PATH here that answers
+# each run from a list.
 set -euo pipefail
 source=$(cd "$(dirname "$0")/../.." && pwd)
 tmp=$(mktemp -d)
@@ -42,6 +43,7 @@ check "1" 1 1            # the program's tests failed
 check "5" 5 1            # the program crashed (Wine's exit status of an access violation)
 check "SEGV 0" 0 2       # Wine crashed; the second run passes
 check "SEGV 1" 1 2
+check "127 0" 0 2        # the Linux loader's check failed as Wine exited
 check "SEGV SEGV" 139 2  # tried once more only
 grep -q "running it once more" "$tmp/err" || { echo "FAIL: the retry is not reported" >&2; failures=$((failures + 1)); }
 ((failures == 0)) && echo "wine-run: every case as expected"
