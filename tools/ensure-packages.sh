@@ -6,7 +6,7 @@
 #   tools/ensure-packages.sh all        everything (what ./test.sh and CI need:
 #                                       also libFuzzer, gcovr, valgrind)
 set -euo pipefail
-linux=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev libicu-dev googletest libstb-dev libtag1-dev
+linux=(cmake ninja-build g++ python3 libgtest-dev libgmock-dev libbenchmark-dev libicu-dev googletest libstb-dev libtag1-dev
        libgtk-3-dev libedit-dev xvfb xauth xdotool x11-utils openbox fonts-wqy-microhei fonts-dejavu-core)
 # Both Windows builds compile their MSVC-mode files with clang and make import
 # libraries and strip sections with llvm's tools (cmake/msvc_mode.cmake); x86
