@@ -17,6 +17,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <iterator>
 #include <new>
 #include <random>
 #include <vector>
@@ -244,13 +245,19 @@ void reorder_near_the_frame(FuzzedDataProvider& p_input, FuzzedDataProvider&) {
 
 using operation = void (*)(FuzzedDataProvider&, FuzzedDataProvider&);
 
-// The operation each value of an input's first byte picks (a value from 0 to
-// 15), as many values as the share of inputs an operation gets.
+// The operation an input's first value (0 to 15) picks; an operation's share
+// of the values is its share of the inputs.
 constexpr operation operations[] = {
-    sort,           sort,           sort_known,          sort_known,          sort_stable,         sort_stable,
-    sort_stable_known, sort_stable_known, sort_at_random, sort_at_random, reorder_permutation, reorder_permutation,
-    reorder_permutation, reorder_any_order, reorder_any_order, reorder_near_the_frame,
+    sort, sort,
+    sort_known, sort_known,
+    sort_stable, sort_stable,
+    sort_stable_known, sort_stable_known,
+    sort_at_random, sort_at_random,
+    reorder_permutation, reorder_permutation, reorder_permutation,
+    reorder_any_order, reorder_any_order,
+    reorder_near_the_frame,
 };
+static_assert(std::size(operations) == 16, "the seed corpus picks among sixteen");
 
 }  // namespace
 
