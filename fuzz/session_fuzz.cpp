@@ -98,13 +98,46 @@ private:
     std::FILE* m_file;
 };
 
-void reset(host_under_test& p_host) {
+// The whole script through run_all: as many error lines as failed commands.
+void run_whole(host::session& p_session, captured_output& p_out, std::string_view p_script) {
+    const unsigned failed = p_session.run_all(p_script);
+    unsigned errors = 0;
+    for (const std::string_view line : lines_of(p_out.text())) errors += is_error(line) ? 1 : 0;
+    if (errors != failed) std::abort();
+}
+
+// Command by command: a command that fails says so in its last line and in no
+// other, one that succeeds in none.
+void run_one_by_one(host::session& p_session, captured_output& p_out, std::string_view p_script) {
+    std::size_t printed = 0;
+    for (const std::string_view command : commands_of(p_script)) {
+        const bool ok = p_session.run(command);
+        const std::string_view text = p_out.text();
+        const auto lines = lines_of(text.substr(printed));
+        printed = text.size();
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            const bool last = i + 1 == lines.size();
+            if (is_error(lines[i]) != (!ok && last)) std::abort();
+        }
+        if (!ok && lines.empty()) std::abort();  // failed without a word
+    }
+}
+
+// Windows closed, queue emptied and configuration restored, everything is
+// back where it started.
+void reset_and_check(host_under_test& p_host) {
     for (forms::Form* form : forms::Application::OpenForms()) form->Close();
     forms::Application::DoEvents();
     p_host.app.queue().remove_queue_entries(bit_array_true());
     host::no_abort abort;
     host::memory_reader saved(p_host.configuration);
     p_host.component->client().set_config(&saved, abort);
+
+    const auto& tracks = p_host.app.tracks();
+    if (tracks.live_references() != 0 || tracks.locks_held() != 0 || tracks.misuses() != 0) std::abort();
+    if (p_host.app.queue().references() != 1) std::abort();
+    if (forms::Application::LiveFormCount() != 0) std::abort();
+    if (platform::heap_live_blocks() != p_host.blocks) std::abort();
 }
 
 }  // namespace
@@ -133,30 +166,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* p_data, std::size_t p_
     {
         captured_output out;
         host::session session(h.app, out.file());
-        if (whole) {
-            const unsigned failed = session.run_all(script);
-            unsigned errors = 0;
-            for (const std::string_view line : lines_of(out.text())) errors += is_error(line) ? 1 : 0;
-            if (errors != failed) std::abort();
-        } else {
-            std::size_t printed = 0;
-            for (const std::string_view command : commands_of(script)) {
-                const bool ok = session.run(command);
-                const std::string_view text = out.text();
-                const auto lines = lines_of(text.substr(printed));
-                printed = text.size();
-                for (std::size_t i = 0; i < lines.size(); ++i) {
-                    const bool last = i + 1 == lines.size();
-                    if (is_error(lines[i]) != (!ok && last)) std::abort();
-                }
-                if (!ok && lines.empty()) std::abort();  // failed without a word
-            }
-        }
+        if (whole) run_whole(session, out, script);
+        else run_one_by_one(session, out, script);
     }
-    reset(h);
-    if (h.app.tracks().live_references() != 0 || h.app.tracks().locks_held() != 0 || h.app.tracks().misuses() != 0) std::abort();
-    if (h.app.queue().references() != 1) std::abort();
-    if (forms::Application::LiveFormCount() != 0) std::abort();
-    if (platform::heap_live_blocks() != h.blocks) std::abort();
+    reset_and_check(h);
     return 0;
 }

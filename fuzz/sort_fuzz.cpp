@@ -17,6 +17,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <iterator>
 #include <new>
 #include <random>
 #include <vector>
@@ -144,78 +145,127 @@ void check_reorder(const std::vector<t_size>& p_order, bool p_fail_allocation) {
     if (callback.swaps != static_cast<long>(n) - cycles) std::abort();
 }
 
+// Keys from the input: narrow ones tie often, wide ones seldom.
+std::vector<element> read_keys(FuzzedDataProvider& p_input) {
+    const bool wide = p_input.ConsumeBool();
+    const auto modulus = p_input.ConsumeIntegralInRange<t_uint32>(1, wide ? 0xFFFFFFFFu : 16);
+    std::vector<t_uint32> keys;
+    while (p_input.remaining_bytes() > 0 && keys.size() < 2000) {
+        keys.push_back((wide ? p_input.ConsumeIntegral<t_uint32>() : p_input.ConsumeIntegral<std::uint8_t>()) % modulus);
+    }
+    return numbered(keys);
+}
+
+// Each operation reads what it needs from p_input; p_answers is a second
+// reader of the same bytes, for a comparer that answers from them.
+
+void sort(FuzzedDataProvider& p_input, FuzzedDataProvider&) {
+    const std::vector<element> before = read_keys(p_input);
+    const auto n = static_cast<t_size>(before.size());
+    open_callback callback(before);
+    pfc::sort(callback, n);
+    check_sorted(callback, before, false);
+    if (n < 2 && callback.compares + callback.swaps != 0) std::abort();
+}
+
+void sort_known(FuzzedDataProvider& p_input, FuzzedDataProvider&) {
+    const std::vector<element> before = read_keys(p_input);
+    known_callback callback(before);
+    pfc::sort_t(callback, static_cast<t_size>(before.size()));
+    check_sorted(callback, before, false);
+}
+
+void sort_stable(FuzzedDataProvider& p_input, FuzzedDataProvider&) {
+    const std::vector<element> before = read_keys(p_input);
+    const auto n = static_cast<t_size>(before.size());
+    open_callback callback(before);
+    pfc::sort_stable(callback, n);
+    check_sorted(callback, before, true);
+    if (n < 2 && callback.compares + callback.swaps != 0) std::abort();
+}
+
+void sort_stable_known(FuzzedDataProvider& p_input, FuzzedDataProvider&) {
+    const std::vector<element> before = read_keys(p_input);
+    known_callback callback(before);
+    pfc::sort_stable_t(callback, static_cast<t_size>(before.size()));
+    check_sorted(callback, before, true);
+}
+
+// A comparer that answers anything; then, with the same keys, a stable sort
+// whose first allocation fails.
+void sort_at_random(FuzzedDataProvider& p_input, FuzzedDataProvider& p_answers) {
+    const std::vector<element> before = read_keys(p_input);
+    const auto n = static_cast<t_size>(before.size());
+    open_callback callback(before);
+    callback.answers = &p_answers;
+    pfc::sort(callback, n);
+    check_permutation(callback.items);
+
+    open_callback stable(before);
+    platform::heap_fail_at(1);
+    bool refused = false;
+    try {
+        pfc::sort_stable(stable, n);
+    } catch (const std::bad_alloc&) {
+        refused = true;
+    }
+    platform::heap_disarm();
+    if (refused != (n > 0) || (refused && (stable.items != before || stable.compares + stable.swaps != 0))) std::abort();
+}
+
+// A permutation made from the input.
+void reorder_permutation(FuzzedDataProvider& p_input, FuzzedDataProvider&) {
+    std::vector<t_size> order;
+    const t_size n = p_input.ConsumeIntegralInRange<t_size>(0, 600);
+    for (t_size i = 0; i < n; ++i) order.push_back(i);
+    for (t_size i = n; i > 1; --i) std::swap(order[i - 1], order[p_input.ConsumeIntegralInRange<t_size>(0, i - 1)]);
+    check_reorder(order, p_input.ConsumeBool());
+}
+
+// Any order at all, mostly near the range, often no permutation.
+void reorder_any_order(FuzzedDataProvider& p_input, FuzzedDataProvider&) {
+    std::vector<t_size> order;
+    const t_size n = p_input.ConsumeIntegralInRange<t_size>(0, 64);
+    for (t_size i = 0; i < n; ++i) order.push_back(p_input.ConsumeIntegralInRange<t_size>(0, n + 1));
+    check_reorder(order, p_input.ConsumeBool());
+}
+
+// Around the 8,192 positions the frame holds, some on the heap: a few
+// exchanges, the last positions among them.
+void reorder_near_the_frame(FuzzedDataProvider& p_input, FuzzedDataProvider&) {
+    std::vector<t_size> order;
+    const t_size n = 8188 + p_input.ConsumeIntegralInRange<t_size>(0, 8);
+    for (t_size i = 0; i < n; ++i) order.push_back(i);
+    for (int k = p_input.ConsumeIntegralInRange<int>(0, 8); k > 0; --k) {
+        const t_size a = n - 1 - p_input.ConsumeIntegralInRange<t_size>(0, 16);
+        std::swap(order[a], order[p_input.ConsumeIntegralInRange<t_size>(0, n - 1)]);
+    }
+    check_reorder(order, p_input.ConsumeBool());
+}
+
+using operation = void (*)(FuzzedDataProvider&, FuzzedDataProvider&);
+
+// The operation an input's first value (0 to 15) picks; an operation's share
+// of the values is its share of the inputs.
+constexpr operation operations[] = {
+    sort, sort,
+    sort_known, sort_known,
+    sort_stable, sort_stable,
+    sort_stable_known, sort_stable_known,
+    sort_at_random, sort_at_random,
+    reorder_permutation, reorder_permutation, reorder_permutation,
+    reorder_any_order, reorder_any_order,
+    reorder_near_the_frame,
+};
+static_assert(std::size(operations) == 16, "the seed corpus picks among sixteen");
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* p_data, std::size_t p_size) {
     FuzzedDataProvider input(p_data, p_size);
+    FuzzedDataProvider answers(p_data, p_size);
     const std::int64_t blocks = platform::heap_live_blocks();
-    const int mode = input.ConsumeIntegralInRange<int>(0, 15);
-
-    if (mode >= 10) {
-        std::vector<t_size> order;
-        if (mode <= 12) {
-            // A permutation made from the input.
-            const t_size n = input.ConsumeIntegralInRange<t_size>(0, 600);
-            for (t_size i = 0; i < n; ++i) order.push_back(i);
-            for (t_size i = n; i > 1; --i) std::swap(order[i - 1], order[input.ConsumeIntegralInRange<t_size>(0, i - 1)]);
-        } else if (mode <= 14) {
-            // Any order at all, mostly near the range, often no permutation.
-            const t_size n = input.ConsumeIntegralInRange<t_size>(0, 64);
-            for (t_size i = 0; i < n; ++i) order.push_back(input.ConsumeIntegralInRange<t_size>(0, n + 1));
-        } else {
-            // Around the 8,192 positions the frame holds, some on the heap:
-            // a few exchanges, the last positions among them.
-            const t_size n = 8188 + input.ConsumeIntegralInRange<t_size>(0, 8);
-            for (t_size i = 0; i < n; ++i) order.push_back(i);
-            for (int k = input.ConsumeIntegralInRange<int>(0, 8); k > 0; --k) {
-                const t_size a = n - 1 - input.ConsumeIntegralInRange<t_size>(0, 16);
-                std::swap(order[a], order[input.ConsumeIntegralInRange<t_size>(0, n - 1)]);
-            }
-        }
-        check_reorder(order, input.ConsumeBool());
-    } else {
-        // Keys from the input: narrow ones tie often, wide ones seldom.
-        const bool wide = input.ConsumeBool();
-        const auto modulus = input.ConsumeIntegralInRange<t_uint32>(1, wide ? 0xFFFFFFFFu : 16);
-        std::vector<t_uint32> keys;
-        while (input.remaining_bytes() > 0 && keys.size() < 2000) {
-            keys.push_back((wide ? input.ConsumeIntegral<t_uint32>() : input.ConsumeIntegral<std::uint8_t>()) % modulus);
-        }
-        const std::vector<element> before = numbered(keys);
-        const auto n = static_cast<t_size>(keys.size());
-        const int kind = mode / 2;
-        if (kind == 0 || kind == 2) {
-            open_callback callback(before);
-            if (kind == 0) pfc::sort(callback, n);
-            else pfc::sort_stable(callback, n);
-            check_sorted(callback, before, kind == 2);
-            if (n < 2 && callback.compares + callback.swaps != 0) std::abort();
-        } else if (kind == 1 || kind == 3) {
-            known_callback callback(before);
-            if (kind == 1) pfc::sort_t(callback, n);
-            else pfc::sort_stable_t(callback, n);
-            check_sorted(callback, before, kind == 3);
-        } else {
-            // A comparer that answers anything; then, with the same keys, a
-            // stable sort whose first allocation fails.
-            FuzzedDataProvider answers(p_data, p_size);
-            open_callback callback(before);
-            callback.answers = &answers;
-            pfc::sort(callback, n);
-            check_permutation(callback.items);
-
-            open_callback stable(before);
-            platform::heap_fail_at(1);
-            bool refused = false;
-            try {
-                pfc::sort_stable(stable, n);
-            } catch (const std::bad_alloc&) {
-                refused = true;
-            }
-            platform::heap_disarm();
-            if (refused != (n > 0) || (refused && (stable.items != before || stable.compares + stable.swaps != 0))) std::abort();
-        }
-    }
+    operations[input.ConsumeIntegralInRange<std::size_t>(0, std::size(operations) - 1)](input, answers);
     if (platform::heap_live_blocks() != blocks) std::abort();
     return 0;
 }

@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
 # Installs the Debian packages a build needs, when any is missing.
 #   tools/ensure-packages.sh            the Linux build, tests and benchmarks
+#   tools/ensure-packages.sh core       only what a build without the desktop needs
+#                                       (-DSORVALE_DESKTOP=OFF, preset no-desktop)
 #   tools/ensure-packages.sh windows    and the Windows builds (x64 and x86), Wine
 #                                       with its 32-bit side, and a virtual display
 #   tools/ensure-packages.sh all        everything (what ./test.sh and CI need:
 #                                       also libFuzzer, gcovr, valgrind)
 set -euo pipefail
-linux=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev libicu-dev googletest libstb-dev libtag1-dev
+core=(cmake ninja-build g++ python3 libgtest-dev)
+linux=("${core[@]}" libgmock-dev libbenchmark-dev libicu-dev googletest libstb-dev libtag1-dev
        libgtk-3-dev libedit-dev xvfb xauth xdotool x11-utils openbox fonts-wqy-microhei fonts-dejavu-core)
 # Both Windows builds compile their MSVC-mode files with clang and make import
 # libraries and strip sections with llvm's tools (cmake/msvc_mode.cmake); x86
@@ -15,10 +18,11 @@ windows=(g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix mingw-w64-tools win
 proof=(libclang-rt-14-dev gcovr valgrind)
 packages=("${linux[@]}")
 case "${1:-linux}" in
+  core) packages=("${core[@]}") ;;
   linux) ;;
   windows) packages+=("${windows[@]}") ;;
   all) packages+=("${windows[@]}" "${proof[@]}") ;;
-  *) echo "usage: $0 [linux|windows|all]" >&2; exit 2 ;;
+  *) echo "usage: $0 [core|linux|windows|all]" >&2; exit 2 ;;
 esac
 # A package counts when installed, not merely known (a removed one keeps its
 # configuration files and a status); ARCH-suffixed names are asked as they are.

@@ -5,9 +5,12 @@
 // loop, and Capture reads back what Present drew.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -65,6 +68,35 @@ protected:
         PostMessageW(hwnd, message, wParam, lParam);
         Settle();
     }
+
+    // Milliseconds a WaitForEvents takes. A wait still blocked after 15
+    // seconds, as one whose wake was lost would be until the test's time-out,
+    // is ended by another way than Wake (a message posted to this thread), so
+    // that it shows as a wait far beyond wake_bound_ms.
+    long long TimedWait() {
+        const DWORD thread = GetCurrentThreadId();
+        std::mutex mutex;
+        std::condition_variable returned;
+        bool done = false;
+        std::thread watchdog([&] {
+            std::unique_lock lock(mutex);
+            while (!returned.wait_for(lock, std::chrono::seconds(15), [&] { return done; })) {
+                PostThreadMessageW(thread, WM_NULL, 0, 0);
+            }
+        });
+        const auto start = std::chrono::steady_clock::now();
+        backend->WaitForEvents();
+        const auto waited = std::chrono::steady_clock::now() - start;
+        {
+            const std::lock_guard lock(mutex);
+            done = true;
+        }
+        returned.notify_one();
+        watchdog.join();
+        return std::chrono::duration_cast<std::chrono::milliseconds>(waited).count();
+    }
+    // Far beyond what a wake takes on a loaded machine, far below the watchdog's 15 seconds.
+    static constexpr long long wake_bound_ms = 5000;
 
     std::unique_ptr<forms::Win32Backend> backend;
     Picker* form = nullptr;
@@ -157,13 +189,21 @@ TEST_F(Win32BackendTest, CaptureReadsBackWhatPresentDrew) {
 
 TEST_F(Win32BackendTest, AWakeEndsAWaitFromAnotherThreadAndIsKeptUntilOne) {
     backend->Wake();
-    backend->WaitForEvents();  // at once: the wake came first
-    std::thread waker([this] {
+    EXPECT_LT(TimedWait(), wake_bound_ms) << "the wake came first: the wait ends at once";
+    std::atomic<bool> woken = false;
+    std::thread waker([&] {
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        woken = true;
         backend->Wake();
     });
-    backend->WaitForEvents();
+    // Another event may end a wait before the wake; a wake that every wait
+    // after it still saw would end thousands.
+    long long waited = TimedWait();
+    int waits = 1;
+    for (; !woken; ++waits) waited += TimedWait();
     waker.join();
+    EXPECT_LT(waited, wake_bound_ms) << "the wake from the other thread ends the wait";
+    EXPECT_LT(waits, 100) << "the first wake ended one wait, not every one after it";
 }
 
 }  // namespace
