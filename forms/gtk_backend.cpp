@@ -1,6 +1,7 @@
 #include "forms/gtk_backend.h"
 
 #include <algorithm>
+#include <deque>
 #include <exception>
 #include <map>
 #include <stdexcept>
@@ -263,6 +264,12 @@ struct GtkBackend::Impl {
     int toolkitCalls = 0;
     // How deep the reports of a window's new place to the toolkit are.
     int reporting = 0;
+    // The forms whose windows the toolkit asked to activate, oldest first,
+    // with when it asked: the X server moves the focus after the call, and a
+    // focus change that only answers such a request is no input (handed on,
+    // the older ones would bring back a form the toolkit has left since, whose
+    // activation asks for the focus again, and so on without end).
+    std::deque<std::pair<const Form*, gint64>> activations;
     std::exception_ptr pending;
 
     ~Impl() {
@@ -307,6 +314,20 @@ struct GtkBackend::Impl {
         gtk_window_resize(window, width, height);
         w.expected = outer;
         w.expectedAt = g_get_monotonic_time();
+    }
+
+    // Whether `form`'s window getting the focus answers the toolkit's
+    // request: then that request and the ones before it are answered.
+    bool AnswersActivation(const Form& form) {
+        const gint64 now = g_get_monotonic_time();
+        // A request the window manager did not follow gets no answer.
+        while (!activations.empty() && now - activations.front().second >= kEchoMicroseconds) activations.pop_front();
+        for (auto it = activations.begin(); it != activations.end(); ++it) {
+            if (it->first != &form) continue;
+            activations.erase(activations.begin(), it + 1);
+            return true;
+        }
+        return false;
     }
 
     void Configured(GtkWidget* widget);
@@ -371,7 +392,8 @@ gboolean OnDelete(GtkWidget* window, GdkEvent*, gpointer) {
 }
 
 gboolean OnFocusIn(GtkWidget* window, GdkEventFocus*, gpointer) {
-    if (Form* form = FormOf(window); form && g_impl) g_impl->Deliver(*form, [](Form& f) { input::ActivateWindow(f); });
+    if (Form* form = FormOf(window); form && g_impl && !g_impl->AnswersActivation(*form))
+        g_impl->Deliver(*form, [](Form& f) { input::ActivateWindow(f); });
     return FALSE;
 }
 
@@ -581,6 +603,7 @@ void GtkBackend::DestroyWindow(Form& form) {
     if (found == impl_->windows.end()) return;
     Impl::Window window = found->second;
     impl_->windows.erase(found);
+    std::erase_if(impl_->activations, [&](const auto& request) { return request.first == &form; });
     Impl::Release(window);
 }
 
@@ -611,7 +634,11 @@ void GtkBackend::SetWindowText(Form& form, const String& text) {
 
 void GtkBackend::ActivateWindow(Form& form) {
     ToolkitCall call(*impl_);
-    if (Impl::Window* w = impl_->WindowOf(form)) gtk_window_present(GTK_WINDOW(w->window));
+    Impl::Window* w = impl_->WindowOf(form);
+    if (!w) return;
+    if (impl_->activations.empty() || impl_->activations.back().first != &form) impl_->activations.emplace_back(&form, 0);
+    impl_->activations.back().second = g_get_monotonic_time();
+    gtk_window_present(GTK_WINDOW(w->window));
 }
 
 void GtkBackend::Present(Form& form, const DisplayList& list) {

@@ -11,6 +11,7 @@
 #include <stdexcept>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "forms/forms.h"
@@ -219,6 +220,22 @@ TEST_F(GtkBackendTest, AWindowTheUserBringsToTheFrontIsTheActiveForm) {
     Put(event, gdk_seat_get_keyboard(Seat()));
     Settle();
     EXPECT_EQ(forms::Application::ActiveForm(), form);
+}
+
+TEST_F(GtkBackendTest, TheToolkitsOwnActivationsDoNotComeBackAsInput) {
+    auto* other = new Picker();
+    other->SetLocation({300, 60});
+    int activations = 0, deactivations = 0;
+    form->Activated += [&](forms::Object&, const forms::EventArgs&) { ++activations; };
+    other->Deactivate += [&](forms::Object&, const forms::EventArgs&) { ++deactivations; };
+    // Three activations before the X server has answered any: its focus
+    // changes arrive afterwards, each one the echo of a request.
+    other->Show();
+    form->Activate();
+    other->Activate();
+    Settle();
+    EXPECT_EQ(forms::Application::ActiveForm(), other);
+    EXPECT_EQ(std::make_pair(activations, deactivations), std::make_pair(1, 1)) << "only the toolkit's own activations";
 }
 
 TEST_F(GtkBackendTest, AWakeEndsAWaitFromAnotherThreadAndIsKeptUntilOne) {
