@@ -13,6 +13,7 @@
 #include <string>
 #include <thread>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 #include "forms/forms.h"
@@ -153,6 +154,20 @@ TEST_F(Win32BackendTest, CaptureReadsBackWhatPresentDrew) {
     EXPECT_EQ(picture->At(3, plain.Y), Colour(COLOR_WINDOW));
     // Between the list and the button row: the form's face.
     EXPECT_EQ(picture->At(100, 92), Colour(COLOR_BTNFACE));
+}
+
+TEST_F(Win32BackendTest, TheToolkitsOwnActivationsDoNotComeBackAsInput) {
+    auto* other = new Picker();
+    other->SetLocation({300, 60});
+    int activations = 0, deactivations = 0;
+    form->Activated += [&](forms::Object&, const forms::EventArgs&) { ++activations; };
+    other->Deactivate += [&](forms::Object&, const forms::EventArgs&) { ++deactivations; };
+    other->Show();
+    form->Activate();
+    other->Activate();
+    Settle();
+    EXPECT_EQ(forms::Application::ActiveForm(), other);
+    EXPECT_EQ(std::make_pair(activations, deactivations), std::make_pair(1, 1)) << "only the toolkit's own activations";
 }
 
 TEST_F(Win32BackendTest, AWakeEndsAWaitFromAnotherThreadAndIsKeptUntilOne) {
