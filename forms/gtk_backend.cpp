@@ -228,10 +228,6 @@ Form* FormOf(GtkWidget* widget) {
     return top ? static_cast<Form*>(g_object_get_data(G_OBJECT(top), kFormKey)) : nullptr;
 }
 
-}  // namespace
-
-namespace {
-
 struct FormWindow {
     GtkWidget* window = nullptr;  // the GtkWindow
     GtkWidget* area = nullptr;    // its drawing area, the client area
