@@ -157,18 +157,9 @@ TEST_F(Win32BackendTest, CaptureReadsBackWhatPresentDrew) {
 }
 
 TEST_F(Win32BackendTest, TheToolkitsOwnActivationsDoNotComeBackAsInput) {
-    auto* other = new Picker();
-    other->SetLocation({300, 60});
-    // Activations of `form`, deactivations of `other`; the handlers outlive the test.
-    auto counts = std::make_shared<std::pair<int, int>>();
-    form->Activated += [counts](forms::Object&, const forms::EventArgs&) { ++counts->first; };
-    other->Deactivate += [counts](forms::Object&, const forms::EventArgs&) { ++counts->second; };
-    other->Show();
-    form->Activate();
-    other->Activate();
-    Settle();
+    const auto [other, counts] = ActivateInARow(*form, [this] { Settle(); });
     EXPECT_EQ(forms::Application::ActiveForm(), other);
-    EXPECT_EQ(*counts, std::make_pair(1, 1)) << "only the toolkit's own activations";
+    EXPECT_EQ(counts, std::make_pair(1, 1)) << "only the toolkit's own activations";
 }
 
 TEST_F(Win32BackendTest, AWakeEndsAWaitFromAnotherThreadAndIsKeptUntilOne) {
