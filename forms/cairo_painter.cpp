@@ -14,10 +14,6 @@ namespace forms {
 
 namespace {
 
-// The average character width is that of these 52 letters, as the desktop's
-// toolkits measure a font for auto-scaling.
-constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ";
-
 struct Rgb {
     double r, g, b;
 };
@@ -53,13 +49,7 @@ void Ring(cairo_t* cr, const Rectangle& r, Rgb topLeft, Rgb bottomRight) {
 
 Rectangle Shrunk(const Rectangle& r, int by) { return {r.X + by, r.Y + by, r.Width - 2 * by, r.Height - 2 * by}; }
 
-// The text as drawn: a control character shows as a space, as in the text picture.
-std::string Shown(const String& text) {
-    String shown = text;
-    for (char16_t& c : shown)
-        if (c < 0x20) c = u' ';
-    return to_utf8(shown);
-}
+std::string Shown(const String& text) { return to_utf8(shown_text(text)); }
 
 }  // namespace
 
@@ -111,12 +101,12 @@ CairoPainter::CairoPainter(const Palette& palette, const std::string& font, doub
     cairo_font_options_destroy(options);
     impl_->font = pango_font_description_from_string(font.c_str());
 
-    PangoLayout* letters = impl_->Layout(kLetters);
+    PangoLayout* letters = impl_->Layout(std::string(kAverageWidthLetters));
     PangoRectangle logical{};
     pango_layout_get_pixel_extents(letters, nullptr, &logical);
     impl_->baseline = PANGO_PIXELS(pango_layout_get_baseline(letters));
     g_object_unref(letters);
-    metrics_ = {(logical.width + 26) / 52, std::max(logical.height, 1)};
+    metrics_ = {average_char_width(logical.width), std::max(logical.height, 1)};
 }
 
 std::unique_ptr<CairoPainter> CairoPainter::FittingCell(const Palette& palette, Size cell) {

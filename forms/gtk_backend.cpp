@@ -1,15 +1,15 @@
 #include "forms/gtk_backend.h"
 
 #include <algorithm>
-#include <exception>
+#include <deque>
 #include <map>
-#include <stdexcept>
 #include <string>
 #include <utility>
 
 #include "forms/application.h"
 #include "forms/cairo_painter.h"
 #include "forms/form.h"
+#include "forms/native_backend.h"
 
 #include <X11/Xatom.h>
 #include <gdk/gdkx.h>
@@ -22,7 +22,9 @@ namespace forms {
 
 namespace {
 
+// A window's form, and the backend for what outlives the signals (a timeout).
 constexpr char kFormKey[] = "sorvale-form";
+constexpr char kBackendKey[] = "sorvale-backend";
 // A configure event that differs from the place the toolkit last asked for,
 // this soon after, is taken for the echo of an earlier request still on its way
 // (a loaded machine can keep a window manager that long).
@@ -60,14 +62,6 @@ std::string DesktopFont() {
     std::string font = name && *name ? name : "Sans 10";
     g_free(name);
     return font;
-}
-
-bool IsToolWindow(FormBorderStyle style) {
-    return style == FormBorderStyle::FixedToolWindow || style == FormBorderStyle::SizableToolWindow;
-}
-
-bool IsSizable(FormBorderStyle style) {
-    return style == FormBorderStyle::Sizable || style == FormBorderStyle::SizableToolWindow;
 }
 
 Keys KeyOf(guint keyval) {
@@ -122,28 +116,26 @@ Keys ModifiersOf(guint state) {
 void SetHints(GtkWidget* widget, const Form& form) {
     GtkWindow* window = GTK_WINDOW(widget);
     const FormBorderStyle style = form.FormBorderStyle();
-    const bool tool = IsToolWindow(style);
-    gtk_window_set_type_hint(window, tool ? GDK_WINDOW_TYPE_HINT_UTILITY : GDK_WINDOW_TYPE_HINT_NORMAL);
-    // A tool window never shows on the taskbar, as on the other desktop.
-    const bool listed = form.ShowInTaskbar() && !tool;
-    gtk_window_set_skip_taskbar_hint(window, !listed);
-    gtk_window_set_skip_pager_hint(window, !listed);
+    const WindowBoxes boxes = WindowBoxes::Of(form);
+    gtk_window_set_type_hint(window, boxes.tool ? GDK_WINDOW_TYPE_HINT_UTILITY : GDK_WINDOW_TYPE_HINT_NORMAL);
+    gtk_window_set_skip_taskbar_hint(window, !boxes.taskbar);
+    gtk_window_set_skip_pager_hint(window, !boxes.taskbar);
     gtk_window_set_keep_above(window, form.TopMost());
-    gtk_window_set_resizable(window, IsSizable(style));
+    gtk_window_set_resizable(window, boxes.sizable);
     gtk_window_set_decorated(window, style != FormBorderStyle::None);
     gtk_widget_realize(widget);
-    // What the window manager offers: a tool window is never minimised or maximised.
+    // What the window manager offers.
     auto functions = static_cast<int>(GDK_FUNC_MOVE | GDK_FUNC_CLOSE);
     auto decorations = static_cast<int>(GDK_DECOR_BORDER | GDK_DECOR_TITLE | GDK_DECOR_MENU);
-    if (IsSizable(style)) {
+    if (boxes.sizable) {
         functions |= GDK_FUNC_RESIZE;
         decorations |= GDK_DECOR_RESIZEH;
     }
-    if (!tool && form.MinimizeBox()) {
+    if (boxes.minimize) {
         functions |= GDK_FUNC_MINIMIZE;
         decorations |= GDK_DECOR_MINIMIZE;
     }
-    if (!tool && form.MaximizeBox()) {
+    if (boxes.maximize) {
         functions |= GDK_FUNC_MAXIMIZE;
         decorations |= GDK_DECOR_MAXIMIZE;
     }
@@ -236,19 +228,24 @@ Form* FormOf(GtkWidget* widget) {
     return top ? static_cast<Form*>(g_object_get_data(G_OBJECT(top), kFormKey)) : nullptr;
 }
 
+struct FormWindow {
+    GtkWidget* window = nullptr;  // the GtkWindow
+    GtkWidget* area = nullptr;    // its drawing area, the client area
+    cairo_surface_t* buffer = nullptr;  // the client area as last presented
+    // Where the toolkit last put the window, until the window system says it is there.
+    std::optional<Rectangle> expected;
+    gint64 expectedAt = 0;
+    bool recheck = false;  // a look at the window's place is scheduled
+    std::optional<Padding> frame;  // as the window manager last said
+};
+
 }  // namespace
 
-struct GtkBackend::Impl {
-    struct Window {
-        GtkWidget* window = nullptr;  // the GtkWindow
-        GtkWidget* area = nullptr;    // its drawing area, the client area
-        cairo_surface_t* buffer = nullptr;  // the client area as last presented
-        // Where the toolkit last put the window, until the window system says it is there.
-        std::optional<Rectangle> expected;
-        gint64 expectedAt = 0;
-        bool recheck = false;  // a look at the window's place is scheduled
-        std::optional<Padding> frame;  // as the window manager last said
-    };
+// The signals reach it as their user data.
+struct GtkBackend::Impl final : NativeBackendState<FormWindow> {
+    using Window = FormWindow;
+
+    Impl() : NativeBackendState("GTK") {}
 
     std::unique_ptr<CairoPainter> painter;
     // No window manager: nothing frames a window.
@@ -257,42 +254,24 @@ struct GtkBackend::Impl {
     // (asked of it, or seen on a mapped window), for a form not yet shown;
     // nothing where the window manager did not say.
     std::map<FormBorderStyle, std::optional<Padding>> frames;
-    std::map<const Form*, Window> windows;
-    // How deep the toolkit's own calls into the backend are: signals emitted
-    // meanwhile are their echo, not input.
-    int toolkitCalls = 0;
     // How deep the reports of a window's new place to the toolkit are.
     int reporting = 0;
-    std::exception_ptr pending;
+    // The forms whose windows the toolkit asked to activate, oldest first,
+    // with when it asked: the X server moves the focus after the call, and a
+    // focus change that only answers such a request is no input (handed on,
+    // the older ones would bring back a form the toolkit has left since, whose
+    // activation asks for the focus again, and so on without end).
+    std::deque<std::pair<const Form*, gint64>> activations;
 
     ~Impl() {
-        for (auto& [form, window] : windows) Release(window);
+        for (auto& [form, window] : TakeWindows()) Release(window);
     }
 
     static void Release(Window& window) {
-        if (window.window) {
-            g_object_set_data(G_OBJECT(window.window), kFormKey, nullptr);
-            gtk_widget_destroy(window.window);
-        }
+        g_object_set_data(G_OBJECT(window.window), kFormKey, nullptr);
+        g_object_set_data(G_OBJECT(window.window), kBackendKey, nullptr);
+        gtk_widget_destroy(window.window);
         if (window.buffer) cairo_surface_destroy(window.buffer);
-        window = Window();
-    }
-
-    Window* WindowOf(const Form& form) {
-        const auto found = windows.find(&form);
-        return found == windows.end() || !found->second.window ? nullptr : &found->second;
-    }
-
-    // Hands `form` to `deliver` as input, unless the toolkit is calling us.
-    // A handler's error waits for ProcessEvents, never crossing GTK's frames.
-    template <class F>
-    void Deliver(Form& form, F&& deliver) {
-        if (toolkitCalls > 0) return;
-        try {
-            deliver(form);
-        } catch (...) {
-            if (!pending) pending = std::current_exception();
-        }
     }
 
     // The window at `outer` (frame included), its client area the rest.
@@ -309,30 +288,34 @@ struct GtkBackend::Impl {
         w.expectedAt = g_get_monotonic_time();
     }
 
+    // Whether `form`'s window getting the focus answers the toolkit's
+    // request: then that request and the ones before it are answered.
+    bool AnswersActivation(const Form& form) {
+        const gint64 now = g_get_monotonic_time();
+        // A request the window manager did not follow gets no answer.
+        while (!activations.empty() && now - activations.front().second >= kEchoMicroseconds) activations.pop_front();
+        for (auto it = activations.begin(); it != activations.end(); ++it) {
+            if (it->first != &form) continue;
+            activations.erase(activations.begin(), it + 1);
+            return true;
+        }
+        return false;
+    }
+
     void Configured(GtkWidget* widget);
     static gboolean Recheck(gpointer widget);
 };
 
 namespace {
 
-GtkBackend::Impl* g_impl = nullptr;
+using Impl = GtkBackend::Impl;
+using ToolkitCall = Impl::ToolkitCall;
 
-// Counts a call of the toolkit into the backend for its duration.
-class ToolkitCall {
-public:
-    explicit ToolkitCall(GtkBackend::Impl& impl) : impl_(impl) { ++impl_.toolkitCalls; }
-    ~ToolkitCall() { --impl_.toolkitCalls; }
-    ToolkitCall(const ToolkitCall&) = delete;
-    ToolkitCall& operator=(const ToolkitCall&) = delete;
-
-private:
-    GtkBackend::Impl& impl_;
-};
-
-gboolean OnDraw(GtkWidget* area, cairo_t* cr, gpointer) {
+gboolean OnDraw(GtkWidget* area, cairo_t* cr, gpointer data) {
+    const auto* impl = static_cast<const Impl*>(data);
     const Form* form = FormOf(area);
-    const GtkBackend::Impl::Window* w = form && g_impl ? g_impl->WindowOf(*form) : nullptr;
-    const Palette colors = g_impl && g_impl->painter ? g_impl->painter->Colors() : Palette();
+    const Impl::Window* w = form ? impl->WindowOf(*form) : nullptr;
+    const Palette& colors = impl->painter->Colors();
     // What the buffer does not cover, until the toolkit presents the new size, is the face colour.
     cairo_set_source_rgb(cr, static_cast<double>((colors.control >> 16) & 0xFF) / 255.0,
                          static_cast<double>((colors.control >> 8) & 0xFF) / 255.0, static_cast<double>(colors.control & 0xFF) / 255.0);
@@ -345,33 +328,34 @@ gboolean OnDraw(GtkWidget* area, cairo_t* cr, gpointer) {
     return TRUE;
 }
 
-gboolean OnButtonPress(GtkWidget* area, GdkEventButton* event, gpointer) {
+gboolean OnButtonPress(GtkWidget* area, GdkEventButton* event, gpointer data) {
     Form* form = FormOf(area);
-    if (!form || !g_impl || event->type != GDK_BUTTON_PRESS || event->button != GDK_BUTTON_PRIMARY) return FALSE;
+    if (!form || event->type != GDK_BUTTON_PRESS || event->button != GDK_BUTTON_PRIMARY) return FALSE;
     const Point at{static_cast<int>(event->x), static_cast<int>(event->y)};
     const Keys modifiers = ModifiersOf(event->state) & (Keys::Shift | Keys::Control);
-    g_impl->Deliver(*form, [&](Form& f) { input::Click(f, at, modifiers); });
+    static_cast<Impl*>(data)->Deliver(form, [&](Form& f) { input::Click(f, at, modifiers); });
     return TRUE;
 }
 
-gboolean OnKeyPress(GtkWidget* window, GdkEventKey* event, gpointer) {
+gboolean OnKeyPress(GtkWidget* window, GdkEventKey* event, gpointer data) {
     Form* form = FormOf(window);
-    if (!form || !g_impl) return FALSE;
     const Keys key = KeyOf(event->keyval);
-    if (key == Keys::None) return FALSE;
-    g_impl->Deliver(*form, [&](Form& f) { input::KeyDown(f, key | ModifiersOf(event->state)); });
+    if (!form || key == Keys::None) return FALSE;
+    static_cast<Impl*>(data)->Deliver(form, [&](Form& f) { input::KeyDown(f, key | ModifiersOf(event->state)); });
     // GTK's own keys (focus moves, mnemonics) have nothing to act on here.
     return TRUE;
 }
 
-gboolean OnDelete(GtkWidget* window, GdkEvent*, gpointer) {
-    if (Form* form = FormOf(window); form && g_impl) g_impl->Deliver(*form, [](Form& f) { input::CloseWindow(f); });
+gboolean OnDelete(GtkWidget* window, GdkEvent*, gpointer data) {
+    static_cast<Impl*>(data)->Deliver(FormOf(window), [](Form& f) { input::CloseWindow(f); });
     // The toolkit destroys the window when it disposes the form, if it does.
     return TRUE;
 }
 
-gboolean OnFocusIn(GtkWidget* window, GdkEventFocus*, gpointer) {
-    if (Form* form = FormOf(window); form && g_impl) g_impl->Deliver(*form, [](Form& f) { input::ActivateWindow(f); });
+gboolean OnFocusIn(GtkWidget* window, GdkEventFocus*, gpointer data) {
+    auto* impl = static_cast<Impl*>(data);
+    if (Form* form = FormOf(window); form && !impl->AnswersActivation(*form))
+        impl->Deliver(form, [](Form& f) { input::ActivateWindow(f); });
     return FALSE;
 }
 
@@ -382,21 +366,21 @@ gboolean OnWindowState(GtkWidget* window, GdkEventWindowState* event, gpointer) 
     const Form* form = FormOf(window);
     if (!form) return FALSE;
     const int entered = event->changed_mask & event->new_window_state;
-    const bool tool = IsToolWindow(form->FormBorderStyle());
-    if ((entered & GDK_WINDOW_STATE_MAXIMIZED) && (tool || !form->MaximizeBox())) gtk_window_unmaximize(GTK_WINDOW(window));
-    if ((entered & GDK_WINDOW_STATE_ICONIFIED) && (tool || !form->MinimizeBox())) gtk_window_deiconify(GTK_WINDOW(window));
+    const WindowBoxes boxes = WindowBoxes::Of(*form);
+    if ((entered & GDK_WINDOW_STATE_MAXIMIZED) && !boxes.maximize) gtk_window_unmaximize(GTK_WINDOW(window));
+    if ((entered & GDK_WINDOW_STATE_ICONIFIED) && !boxes.minimize) gtk_window_deiconify(GTK_WINDOW(window));
     return FALSE;
 }
 
-gboolean OnConfigure(GtkWidget* window, GdkEventConfigure*, gpointer) {
-    if (g_impl) g_impl->Configured(window);
+gboolean OnConfigure(GtkWidget* window, GdkEventConfigure*, gpointer data) {
+    static_cast<Impl*>(data)->Configured(window);
     return FALSE;
 }
 
 // The window manager may change the frame after the window's own size (as
 // Openbox does when it maximises): the outer bounds change with it.
-gboolean OnProperty(GtkWidget* window, GdkEventProperty* event, gpointer) {
-    if (g_impl && event->atom == gdk_atom_intern_static_string("_NET_FRAME_EXTENTS")) g_impl->Configured(window);
+gboolean OnProperty(GtkWidget* window, GdkEventProperty* event, gpointer data) {
+    if (event->atom == gdk_atom_intern_static_string("_NET_FRAME_EXTENTS")) static_cast<Impl*>(data)->Configured(window);
     return FALSE;
 }
 
@@ -433,39 +417,37 @@ void GtkBackend::Impl::Configured(GtkWidget* widget) {
         }
         w->expected.reset();
     }
-    if (toolkitCalls > 0) return;
+    if (InToolkitCall()) return;
     // The window is already where it reports: the toolkit's own moves that
     // follow are not requests; what it keeps elsewhere is put right below.
     ++reporting;
-    if (form->Location() != bounds.Location()) Deliver(*form, [&](Form& f) { input::MoveWindow(f, bounds.Location()); });
+    if (form->Location() != bounds.Location()) Deliver(form, [&](Form& f) { input::MoveWindow(f, bounds.Location()); });
     // A handler may have closed the form: it is gone from the map then.
     form = FormOf(widget);
-    if (form && form->Size() != bounds.Size()) Deliver(*form, [&](Form& f) { input::ResizeWindow(f, bounds.Size()); });
+    if (form && form->Size() != bounds.Size()) Deliver(form, [&](Form& f) { input::ResizeWindow(f, bounds.Size()); });
     --reporting;
     form = FormOf(widget);
     w = form ? WindowOf(*form) : nullptr;
     if (!w || form->Bounds() == bounds) return;
-    ++toolkitCalls;
+    ToolkitCall call(*this);
     Place(*form, *w, form->Bounds());
-    --toolkitCalls;
 }
 
 gboolean GtkBackend::Impl::Recheck(gpointer data) {
     auto* widget = static_cast<GtkWidget*>(data);
-    if (g_impl) {
-        if (const Form* form = FormOf(widget))
-            if (Window* w = g_impl->WindowOf(*form)) {
-                w->recheck = false;
-                w->expectedAt = 0;  // no longer an echo
-                g_impl->Configured(widget);
-            }
-    }
+    // Both gone where the window was destroyed meanwhile, or the backend closed.
+    auto* impl = static_cast<Impl*>(g_object_get_data(G_OBJECT(widget), kBackendKey));
+    if (const Form* form = FormOf(widget); form && impl)
+        if (Window* w = impl->WindowOf(*form)) {
+            w->recheck = false;
+            w->expectedAt = 0;  // no longer an echo
+            impl->Configured(widget);
+        }
     g_object_unref(widget);
     return G_SOURCE_REMOVE;
 }
 
 std::unique_ptr<GtkBackend> GtkBackend::Open() {
-    if (g_impl) throw std::logic_error("a GTK backend is already open");
     static bool initialised = false;
     static bool opened = false;
     if (!initialised) {
@@ -486,7 +468,6 @@ std::unique_ptr<GtkBackend> GtkBackend::Open() {
     impl->painter = std::make_unique<CairoPainter>(ThemePalette(), DesktopFont(), dpi);
     // Without a window manager nothing frames a window.
     impl->unframed = screen && GDK_IS_X11_SCREEN(screen) && std::string(gdk_x11_screen_get_window_manager_name(screen)) == "unknown";
-    g_impl = impl.get();
     return std::unique_ptr<GtkBackend>(new GtkBackend(std::move(impl)));
 }
 
@@ -494,7 +475,6 @@ GtkBackend::GtkBackend(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
 
 GtkBackend::~GtkBackend() {
     impl_.reset();
-    g_impl = nullptr;
     // What the destroyed windows still had queued.
     for (int i = 0; i < 1000 && g_main_context_iteration(nullptr, FALSE); ++i) {}
 }
@@ -514,9 +494,7 @@ std::vector<Screen> GtkBackend::Screens() {
         GdkRectangle b{}, w{};
         gdk_monitor_get_geometry(monitor, &b);
         gdk_monitor_get_workarea(monitor, &w);
-        const Screen screen{{b.x, b.y, b.width, b.height}, {w.x, w.y, w.width, w.height}};
-        if (monitor == primary) screens.insert(screens.begin(), screen);
-        else screens.push_back(screen);
+        AddScreen(screens, {{b.x, b.y, b.width, b.height}, {w.x, w.y, w.width, w.height}}, monitor == primary);
     }
     return screens;
 }
@@ -541,23 +519,25 @@ void GtkBackend::CreateWindow(Form& form) {
     GtkWidget* widget = gtk_window_new(GTK_WINDOW_TOPLEVEL);
     GtkWindow* window = GTK_WINDOW(widget);
     g_object_set_data(G_OBJECT(widget), kFormKey, &form);
+    g_object_set_data(G_OBJECT(widget), kBackendKey, impl_.get());
     // The toolkit activates the window when it is ready.
     gtk_window_set_focus_on_map(window, FALSE);
     GtkWidget* area = gtk_drawing_area_new();
     gtk_widget_add_events(area, GDK_BUTTON_PRESS_MASK);
     gtk_container_add(GTK_CONTAINER(widget), area);
     gtk_widget_show(area);
-    g_signal_connect(area, "draw", G_CALLBACK(OnDraw), nullptr);
-    g_signal_connect(area, "button-press-event", G_CALLBACK(OnButtonPress), nullptr);
-    g_signal_connect(widget, "key-press-event", G_CALLBACK(OnKeyPress), nullptr);
-    g_signal_connect(widget, "delete-event", G_CALLBACK(OnDelete), nullptr);
-    g_signal_connect(widget, "focus-in-event", G_CALLBACK(OnFocusIn), nullptr);
-    g_signal_connect(widget, "configure-event", G_CALLBACK(OnConfigure), nullptr);
+    Impl* impl = impl_.get();
+    g_signal_connect(area, "draw", G_CALLBACK(OnDraw), impl);
+    g_signal_connect(area, "button-press-event", G_CALLBACK(OnButtonPress), impl);
+    g_signal_connect(widget, "key-press-event", G_CALLBACK(OnKeyPress), impl);
+    g_signal_connect(widget, "delete-event", G_CALLBACK(OnDelete), impl);
+    g_signal_connect(widget, "focus-in-event", G_CALLBACK(OnFocusIn), impl);
+    g_signal_connect(widget, "configure-event", G_CALLBACK(OnConfigure), impl);
     gtk_widget_add_events(widget, GDK_PROPERTY_CHANGE_MASK);
-    g_signal_connect(widget, "property-notify-event", G_CALLBACK(OnProperty), nullptr);
+    g_signal_connect(widget, "property-notify-event", G_CALLBACK(OnProperty), impl);
     g_signal_connect(widget, "window-state-event", G_CALLBACK(OnWindowState), nullptr);
     SetHints(widget, form);
-    Impl::Window& w = impl_->windows[&form];
+    Impl::Window& w = impl_->AddWindow(form);
     w.window = widget;
     w.area = area;
     // This window's own frame, where the window manager says before mapping it.
@@ -577,11 +557,10 @@ void GtkBackend::CreateWindow(Form& form) {
 
 void GtkBackend::DestroyWindow(Form& form) {
     ToolkitCall call(*impl_);
-    const auto found = impl_->windows.find(&form);
-    if (found == impl_->windows.end()) return;
-    Impl::Window window = found->second;
-    impl_->windows.erase(found);
-    Impl::Release(window);
+    std::optional<Impl::Window> window = impl_->TakeWindow(form);
+    if (!window) return;
+    std::erase_if(impl_->activations, [&](const auto& request) { return request.first == &form; });
+    Impl::Release(*window);
 }
 
 void GtkBackend::SetWindowBounds(Form& form, Rectangle outer) {
@@ -603,15 +582,16 @@ void GtkBackend::SetWindowVisible(Form& form, bool visible) {
 
 void GtkBackend::SetWindowText(Form& form, const String& text) {
     ToolkitCall call(*impl_);
-    String shown = text;
-    for (char16_t& c : shown)
-        if (c < 0x20) c = u' ';
-    if (Impl::Window* w = impl_->WindowOf(form)) gtk_window_set_title(GTK_WINDOW(w->window), to_utf8(shown).c_str());
+    if (Impl::Window* w = impl_->WindowOf(form)) gtk_window_set_title(GTK_WINDOW(w->window), to_utf8(shown_text(text)).c_str());
 }
 
 void GtkBackend::ActivateWindow(Form& form) {
     ToolkitCall call(*impl_);
-    if (Impl::Window* w = impl_->WindowOf(form)) gtk_window_present(GTK_WINDOW(w->window));
+    Impl::Window* w = impl_->WindowOf(form);
+    if (!w) return;
+    if (impl_->activations.empty() || impl_->activations.back().first != &form) impl_->activations.emplace_back(&form, 0);
+    impl_->activations.back().second = g_get_monotonic_time();
+    gtk_window_present(GTK_WINDOW(w->window));
 }
 
 void GtkBackend::Present(Form& form, const DisplayList& list) {
@@ -639,15 +619,11 @@ std::optional<Picture> GtkBackend::Capture(Form& form) {
 }
 
 bool GtkBackend::ProcessEvents() {
-    bool any = false;
-    // Bounded, so that a source that never stops firing cannot hold the loop.
-    for (int i = 0; i < 10000 && !impl_->pending && g_main_context_iteration(nullptr, FALSE); ++i) any = true;
-    if (impl_->pending) std::rethrow_exception(std::exchange(impl_->pending, nullptr));
-    return any;
+    return impl_->RunEvents([] { return g_main_context_iteration(nullptr, FALSE) != FALSE; });
 }
 
 void GtkBackend::WaitForEvents() {
-    if (!impl_->pending) g_main_context_iteration(nullptr, TRUE);
+    if (!impl_->Holding()) g_main_context_iteration(nullptr, TRUE);
 }
 
 void GtkBackend::Wake() { g_main_context_wakeup(nullptr); }

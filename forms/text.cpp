@@ -139,6 +139,12 @@ String decode_utf8(const void* bytes, std::size_t count) {
 
 String from_utf8(std::string_view text) { return decode_utf8(text.data(), text.size()); }
 
+String shown_text(String text) {
+    // Per code unit: no surrogate is a control character.
+    for (char16_t& unit : text) unit = static_cast<char16_t>(shown_character(unit));
+    return text;
+}
+
 std::string to_utf8(const String& text) {
     std::string out;
     out.reserve(text.size());

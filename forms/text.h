@@ -37,6 +37,20 @@ inline char32_t code_point_at(const String& text, std::size_t& i) {
     return unit;
 }
 
+// What a text shows on every backend, drawn or as a window's title: a control
+// character (below U+0020) as a space, everything else as itself.
+constexpr char32_t shown_character(char32_t c) { return c < 0x20 ? U' ' : c; }
+String shown_text(String text);
+
+// A font's average character width, as auto-scaling takes it from the
+// backend (Backend::FontMetrics): the width of these 52 letters set in the
+// font, divided by 52 and rounded, as the desktop's toolkit measures it.
+inline constexpr std::string_view kAverageWidthLetters = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ";
+constexpr int average_char_width(long long lettersWidth) {
+    return static_cast<int>((lettersWidth + static_cast<long long>(kAverageWidthLetters.size()) / 2) /
+                            static_cast<long long>(kAverageWidthLetters.size()));
+}
+
 // Decodes UTF-8 into UTF-16. Never fails: each maximal ill-formed subsequence (the
 // longest run that still starts some well-formed sequence, else one byte) becomes
 // exactly one U+FFFD and decoding resumes at the byte that broke the sequence.

@@ -44,7 +44,7 @@ std::u32string Characters(const String& text) {
     std::u32string out;
     for (std::size_t i = 0; i < text.size(); ++i) {
         const char32_t c = code_point_at(text, i);
-        out.push_back(c < 0x20 ? U' ' : c);
+        out.push_back(shown_character(c));
     }
     return out;
 }

@@ -2,13 +2,13 @@
 
 #include <algorithm>
 #include <exception>
-#include <map>
 #include <stdexcept>
 #include <string>
 #include <utility>
 
 #include "forms/application.h"
 #include "forms/form.h"
+#include "forms/native_backend.h"
 
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
@@ -27,19 +27,14 @@ namespace forms {
 namespace {
 
 constexpr wchar_t kClassName[] = L"SorvaleForm";
-// The average character width is that of these 52 letters, as the desktop's
-// own toolkit measures a font for auto-scaling.
-constexpr wchar_t kLetters[] = L"abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ";
 // Embedded: what schedules a pump step on the hidden window (see the header).
 constexpr UINT kPumpMessage = WM_APP;
 constexpr UINT_PTR kPumpTimer = 1;
 
-// The toolkit's text for GDI: a control character shows as a space, as in the text picture.
+// The toolkit's text as it shows, for GDI.
 std::wstring Shown(const String& text) {
-    std::wstring out(text.begin(), text.end());
-    for (wchar_t& c : out)
-        if (c < 0x20) c = L' ';
-    return out;
+    const String shown = shown_text(text);
+    return {shown.begin(), shown.end()};
 }
 
 RECT RectOf(const Rectangle& r) { return {r.X, r.Y, r.Right(), r.Bottom()}; }
@@ -75,11 +70,9 @@ Styles StylesOf(const Form& form) {
     }
     if (s.style & WS_CAPTION) {
         s.style |= WS_SYSMENU;
-        // A tool window never has these boxes.
-        if (!(s.exStyle & WS_EX_TOOLWINDOW)) {
-            if (form.MinimizeBox()) s.style |= WS_MINIMIZEBOX;
-            if (form.MaximizeBox()) s.style |= WS_MAXIMIZEBOX;
-        }
+        const WindowBoxes boxes = WindowBoxes::Of(form);
+        if (boxes.minimize) s.style |= WS_MINIMIZEBOX;
+        if (boxes.maximize) s.style |= WS_MAXIMIZEBOX;
     }
     if (form.TopMost()) s.exStyle |= WS_EX_TOPMOST;
     return s;
@@ -139,14 +132,20 @@ void Paint(HDC dc, const DisplayList& list, HFONT font) {
 
 LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
+struct FormWindow {
+    HWND hwnd = nullptr;
+    HBITMAP buffer = nullptr;  // the client area as last presented
+    Size bufferSize;
+};
+
 }  // namespace
 
-struct Win32Backend::Impl {
-    struct Window {
-        HWND hwnd = nullptr;
-        HBITMAP buffer = nullptr;  // the client area as last presented
-        Size bufferSize;
-    };
+// The window procedure reaches it through the window class, whose one extra
+// field holds it while the backend is open.
+struct Win32Backend::Impl final : NativeBackendState<FormWindow> {
+    using Window = FormWindow;
+
+    Impl() : NativeBackendState("Win32") {}
 
     HINSTANCE module = nullptr;
     // Hidden; owns the windows of forms kept off the taskbar that are not tool windows.
@@ -156,20 +155,12 @@ struct Win32Backend::Impl {
     Size metrics;
     int lineHeight = 0;
     HANDLE wake = nullptr;
-    std::map<const Form*, Window> windows;
-    // How deep the toolkit's own calls into the backend are: messages sent
-    // meanwhile are their echo, not input.
-    int toolkitCalls = 0;
     Mode mode = Mode::Driven;
-    std::exception_ptr pending;  // driven: for ProcessEvents to rethrow
     bool pumpScheduled = false;  // embedded: a pump message or timer is on its way
     bool pumping = false;        // embedded: inside a pump step of ours
 
     ~Impl() {
-        for (auto& [form, window] : windows) {
-            if (window.hwnd) ::DestroyWindow(window.hwnd);
-            if (window.buffer) DeleteObject(window.buffer);
-        }
+        for (auto& [form, window] : TakeWindows()) Release(window);
         if (parking) ::DestroyWindow(parking);
         if (measure) DeleteDC(measure);
         if (font) DeleteObject(font);
@@ -177,17 +168,23 @@ struct Win32Backend::Impl {
         UnregisterClassW(kClassName, module);
     }
 
+    static Impl* Of(HWND hwnd) { return reinterpret_cast<Impl*>(GetClassLongPtrW(hwnd, 0)); }
+    // The window procedure reaches this backend from now on (`attach`), or no longer.
+    void Attach(bool attach) { SetClassLongPtrW(parking, 0, attach ? reinterpret_cast<LONG_PTR>(this) : 0); }
+
     static Form* FormOf(HWND hwnd) { return reinterpret_cast<Form*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA)); }
 
-    Window* WindowOf(const Form& form) {
-        const auto found = windows.find(&form);
-        return found == windows.end() || !found->second.hwnd ? nullptr : &found->second;
+    static void Release(const Window& window) {
+        SetWindowLongPtrW(window.hwnd, GWLP_USERDATA, 0);
+        ::DestroyWindow(window.hwnd);
+        if (window.buffer) DeleteObject(window.buffer);
     }
 
-    // An error that must go no further than the window procedure (see the header).
-    void Absorb(std::exception_ptr error) noexcept {
+    // An error that must go no further than the window procedure (see the
+    // header): driven, held for ProcessEvents.
+    void Absorb(std::exception_ptr error) noexcept override {
         if (mode == Mode::Driven) {
-            if (!pending) pending = std::move(error);
+            NativeBackendBase::Absorb(std::move(error));
             return;
         }
         try {
@@ -207,20 +204,6 @@ struct Win32Backend::Impl {
             OutputDebugStringW(line.c_str());
         } catch (...) {
             // Out of memory for the report: the error is dropped all the same.
-        }
-    }
-
-    // Hands the window's form to `deliver` as input, unless the toolkit is
-    // calling us (then the message is the echo of its request).
-    template <class F>
-    void Deliver(HWND hwnd, F&& deliver) {
-        if (toolkitCalls > 0) return;
-        Form* form = FormOf(hwnd);
-        if (!form) return;
-        try {
-            deliver(*form);
-        } catch (...) {
-            Absorb(std::current_exception());
         }
     }
 
@@ -255,21 +238,20 @@ struct Win32Backend::Impl {
         GetWindowRect(hwnd, &r);
         const Rectangle bounds = form->Bounds();
         if (bounds == Rectangle(r.left, r.top, r.right - r.left, r.bottom - r.top)) return;
-        ++toolkitCalls;
+        ToolkitCall call(*this);
         SetWindowPos(hwnd, nullptr, bounds.X, bounds.Y, bounds.Width, bounds.Height, SWP_NOZORDER | SWP_NOACTIVATE);
-        --toolkitCalls;
     }
 
     void Blit(HWND hwnd, HDC target) {
-        Form* form = FormOf(hwnd);
-        const auto found = form ? windows.find(form) : windows.end();
+        const Form* form = FormOf(hwnd);
+        const Window* found = form ? WindowOf(*form) : nullptr;
         RECT client;
         GetClientRect(hwnd, &client);
-        if (found == windows.end() || !found->second.buffer) {
+        if (!found || !found->buffer) {
             FillRect(target, &client, GetSysColorBrush(COLOR_BTNFACE));
             return;
         }
-        const Window& window = found->second;
+        const Window& window = *found;
         HDC source = CreateCompatibleDC(target);
         const HGDIOBJ old = SelectObject(source, window.buffer);
         BitBlt(target, 0, 0, window.bufferSize.Width, window.bufferSize.Height, source, 0, 0, SRCCOPY);
@@ -287,31 +269,21 @@ struct Win32Backend::Impl {
 
 namespace {
 
-Win32Backend::Impl* g_impl = nullptr;
-
-// Counts a call of the toolkit into the backend for its duration.
-class ToolkitCall {
-public:
-    explicit ToolkitCall(Win32Backend::Impl& impl) : impl_(impl) { ++impl_.toolkitCalls; }
-    ~ToolkitCall() { --impl_.toolkitCalls; }
-    ToolkitCall(const ToolkitCall&) = delete;
-    ToolkitCall& operator=(const ToolkitCall&) = delete;
-
-private:
-    Win32Backend::Impl& impl_;
-};
+using Impl = Win32Backend::Impl;
+using ToolkitCall = Impl::ToolkitCall;
 
 LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_NCCREATE) {
         const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
         SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
     }
-    if (!g_impl) return DefWindowProcW(hwnd, message, wParam, lParam);
+    Impl* impl = Impl::Of(hwnd);
+    if (!impl) return DefWindowProcW(hwnd, message, wParam, lParam);
     try {
-        return g_impl->Handle(hwnd, message, wParam, lParam);
+        return impl->Handle(hwnd, message, wParam, lParam);
     } catch (...) {
         // Never into the system's frames (see the header).
-        if (g_impl) g_impl->Absorb(std::current_exception());
+        impl->Absorb(std::current_exception());
         return 0;
     }
 }
@@ -356,32 +328,32 @@ LRESULT Win32Backend::Impl::Handle(HWND hwnd, UINT message, WPARAM wParam, LPARA
             if (!moved && !sized) return 0;
             RECT r;
             GetWindowRect(hwnd, &r);
-            if (moved) Deliver(hwnd, [&](Form& form) { input::MoveWindow(form, {r.left, r.top}); });
-            if (sized) Deliver(hwnd, [&](Form& form) { input::ResizeWindow(form, {r.right - r.left, r.bottom - r.top}); });
-            if (toolkitCalls == 0) Reconcile(hwnd);
+            if (moved) Deliver(FormOf(hwnd), [&](Form& form) { input::MoveWindow(form, {r.left, r.top}); });
+            if (sized) Deliver(FormOf(hwnd), [&](Form& form) { input::ResizeWindow(form, {r.right - r.left, r.bottom - r.top}); });
+            if (!InToolkitCall()) Reconcile(hwnd);
             return 0;
         }
         case WM_ACTIVATE:
-            if (LOWORD(wParam) != WA_INACTIVE) Deliver(hwnd, [](Form& form) { input::ActivateWindow(form); });
+            if (LOWORD(wParam) != WA_INACTIVE) Deliver(FormOf(hwnd), [](Form& form) { input::ActivateWindow(form); });
             break;
         case WM_LBUTTONDOWN: {
             Keys modifiers = Keys::None;
             if (wParam & MK_SHIFT) modifiers = modifiers | Keys::Shift;
             if (wParam & MK_CONTROL) modifiers = modifiers | Keys::Control;
             const Point at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-            Deliver(hwnd, [&](Form& form) { input::Click(form, at, modifiers); });
+            Deliver(FormOf(hwnd), [&](Form& form) { input::Click(form, at, modifiers); });
             return 0;
         }
         case WM_KEYDOWN:
         case WM_SYSKEYDOWN: {
             const Keys key = static_cast<Keys>(wParam & 0xFFFF) | HeldModifiers();
-            Deliver(hwnd, [&](Form& form) { input::KeyDown(form, key); });
+            Deliver(FormOf(hwnd), [&](Form& form) { input::KeyDown(form, key); });
             // Alt+F4 and the system menu keys stay the system's.
             if (message == WM_SYSKEYDOWN) break;
             return 0;
         }
         case WM_CLOSE:
-            Deliver(hwnd, [](Form& form) { input::CloseWindow(form); });
+            Deliver(FormOf(hwnd), [](Form& form) { input::CloseWindow(form); });
             return 0;
         default: break;
     }
@@ -389,7 +361,6 @@ LRESULT Win32Backend::Impl::Handle(HWND hwnd, UINT message, WPARAM wParam, LPARA
 }
 
 std::unique_ptr<Win32Backend> Win32Backend::Open(Mode mode) {
-    if (g_impl) throw std::logic_error("a Win32 backend is already open");
     auto impl = std::make_unique<Impl>();
     impl->mode = mode;
     GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
@@ -397,6 +368,7 @@ std::unique_ptr<Win32Backend> Win32Backend::Open(Mode mode) {
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof windowClass;
     windowClass.lpfnWndProc = WindowProc;
+    windowClass.cbClsExtra = sizeof(Impl*);
     windowClass.hInstance = impl->module;
     windowClass.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
     windowClass.lpszClassName = kClassName;
@@ -418,12 +390,13 @@ std::unique_ptr<Win32Backend> Win32Backend::Open(Mode mode) {
     SelectObject(impl->measure, impl->font);
     TEXTMETRICW tm{};
     GetTextMetricsW(impl->measure, &tm);
-    SIZE letters{};
-    GetTextExtentPoint32W(impl->measure, kLetters, 52, &letters);
+    const std::wstring letters(kAverageWidthLetters.begin(), kAverageWidthLetters.end());
+    SIZE extent{};
+    GetTextExtentPoint32W(impl->measure, letters.data(), static_cast<int>(letters.size()), &extent);
     impl->lineHeight = static_cast<int>(tm.tmHeight);
-    impl->metrics = {static_cast<int>((letters.cx + 26) / 52), impl->lineHeight};
+    impl->metrics = {average_char_width(extent.cx), impl->lineHeight};
     impl->wake = CreateEventW(nullptr, FALSE, FALSE, nullptr);
-    g_impl = impl.get();
+    impl->Attach(true);
     return std::unique_ptr<Win32Backend>(new Win32Backend(std::move(impl)));
 }
 
@@ -431,7 +404,7 @@ Win32Backend::Win32Backend(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) 
 
 Win32Backend::~Win32Backend() {
     // First: what the windows hear while they go is no input for the toolkit.
-    g_impl = nullptr;
+    impl_->Attach(false);
     impl_.reset();
 }
 
@@ -447,23 +420,22 @@ Size Win32Backend::MeasureText(const String& text) {
 namespace {
 // A system callback: 32-bit Windows calls it with the stdcall convention,
 // which a lambda's function pointer does not have.
-BOOL CALLBACK AddScreen(HMONITOR monitor, HDC, LPRECT, LPARAM data) {
+BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM data) {
     MONITORINFO info{};
     info.cbSize = sizeof info;
     if (!GetMonitorInfoW(monitor, &info)) return TRUE;
     const RECT& b = info.rcMonitor;
     const RECT& w = info.rcWork;
-    auto& list = *reinterpret_cast<std::vector<Screen>*>(data);
-    const Screen screen{{b.left, b.top, b.right - b.left, b.bottom - b.top}, {w.left, w.top, w.right - w.left, w.bottom - w.top}};
-    if (info.dwFlags & MONITORINFOF_PRIMARY) list.insert(list.begin(), screen);
-    else list.push_back(screen);
+    AddScreen(*reinterpret_cast<std::vector<Screen>*>(data),
+              {{b.left, b.top, b.right - b.left, b.bottom - b.top}, {w.left, w.top, w.right - w.left, w.bottom - w.top}},
+              (info.dwFlags & MONITORINFOF_PRIMARY) != 0);
     return TRUE;
 }
 }  // namespace
 
 std::vector<Screen> Win32Backend::Screens() {
     std::vector<Screen> screens;
-    EnumDisplayMonitors(nullptr, nullptr, AddScreen, reinterpret_cast<LPARAM>(&screens));
+    EnumDisplayMonitors(nullptr, nullptr, AddMonitor, reinterpret_cast<LPARAM>(&screens));
     return screens;
 }
 
@@ -478,24 +450,17 @@ void Win32Backend::CreateWindow(Form& form) {
     ToolkitCall call(*impl_);
     const Styles s = StylesOf(form);
     // Off the taskbar: a tool window never shows there; another window does when it has no owner.
-    HWND owner = !form.ShowInTaskbar() && !(s.exStyle & WS_EX_TOOLWINDOW) ? impl_->parking : nullptr;
+    const WindowBoxes boxes = WindowBoxes::Of(form);
+    HWND owner = !boxes.taskbar && !boxes.tool ? impl_->parking : nullptr;
     const Rectangle b = form.Bounds();
     HWND hwnd = CreateWindowExW(s.exStyle, kClassName, L"", s.style, b.X, b.Y, b.Width, b.Height, owner, nullptr, impl_->module, &form);
     if (!hwnd) throw std::runtime_error("cannot create a window (system error " + std::to_string(GetLastError()) + ")");
-    impl_->windows[&form].hwnd = hwnd;
+    impl_->AddWindow(form).hwnd = hwnd;
 }
 
 void Win32Backend::DestroyWindow(Form& form) {
     ToolkitCall call(*impl_);
-    const auto found = impl_->windows.find(&form);
-    if (found == impl_->windows.end()) return;
-    const Impl::Window window = found->second;
-    impl_->windows.erase(found);
-    if (window.hwnd) {
-        SetWindowLongPtrW(window.hwnd, GWLP_USERDATA, 0);
-        ::DestroyWindow(window.hwnd);
-    }
-    if (window.buffer) DeleteObject(window.buffer);
+    if (const std::optional<Impl::Window> window = impl_->TakeWindow(form)) Impl::Release(*window);
 }
 
 void Win32Backend::SetWindowBounds(Form& form, Rectangle outer) {
@@ -578,16 +543,13 @@ std::optional<Picture> Win32Backend::Capture(Form& form) {
 void Win32Backend::PumpRequested() { impl_->SchedulePump(); }
 
 bool Win32Backend::ProcessEvents() {
-    bool any = false;
-    MSG msg;
-    // Bounded, so that a window that never stops asking cannot hold the loop.
-    for (int i = 0; i < 10000 && !impl_->pending && PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE); ++i) {
-        any = true;
+    return impl_->RunEvents([] {
+        MSG msg;
+        if (!PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) return false;
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
-    }
-    if (impl_->pending) std::rethrow_exception(std::exchange(impl_->pending, nullptr));
-    return any;
+        return true;
+    });
 }
 
 void Win32Backend::WaitForEvents() {

@@ -14,6 +14,7 @@
 #include <stdexcept>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "forms/forms.h"
@@ -250,6 +251,12 @@ TEST_F(GtkBackendTest, AWindowTheUserBringsToTheFrontIsTheActiveForm) {
     Put(event, gdk_seat_get_keyboard(Seat()));
     Settle();
     EXPECT_EQ(forms::Application::ActiveForm(), form);
+}
+
+TEST_F(GtkBackendTest, TheToolkitsOwnActivationsDoNotComeBackAsInput) {
+    const auto [other, counts] = ActivateInARow(*form, [this] { Settle(); });
+    EXPECT_EQ(forms::Application::ActiveForm(), other);
+    EXPECT_EQ(counts, std::make_pair(1, 1)) << "only the toolkit's own activations";
 }
 
 TEST_F(GtkBackendTest, AWakeEndsAWaitFromAnotherThreadAndIsKeptUntilOne) {

@@ -3,6 +3,9 @@
 // The form both native backends' tests show: a small always-on-top tool
 // window, a list of six lines over a Close button that Esc presses.
 
+#include <memory>
+#include <utility>
+
 #include "forms/forms.h"
 
 class Picker : public forms::Form {
@@ -45,3 +48,23 @@ public:
     forms::ListBox* list;
     forms::Button* closeButton;
 };
+
+// Three activations in a row, before the window system has answered any: a
+// second Picker shown, then `first` activated, then the second again. After
+// `settle` has handled what came back (nothing of which is input, by the echo
+// rule): the second form, and how often `first` was activated and the second
+// deactivated.
+template <class Settle>
+std::pair<Picker*, std::pair<int, int>> ActivateInARow(Picker& first, Settle settle) {
+    auto* second = new Picker();
+    second->SetLocation({300, 60});
+    // The handlers outlive this call: the toolkit raises them at its shutdown too.
+    auto counts = std::make_shared<std::pair<int, int>>();
+    first.Activated += [counts](forms::Object&, const forms::EventArgs&) { ++counts->first; };
+    second->Deactivate += [counts](forms::Object&, const forms::EventArgs&) { ++counts->second; };
+    second->Show();
+    first.Activate();
+    second->Activate();
+    settle();
+    return {second, *counts};
+}

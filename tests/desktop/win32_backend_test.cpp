@@ -16,6 +16,7 @@
 #include <string>
 #include <thread>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 #include "forms/forms.h"
@@ -185,6 +186,12 @@ TEST_F(Win32BackendTest, CaptureReadsBackWhatPresentDrew) {
     EXPECT_EQ(picture->At(3, plain.Y), Colour(COLOR_WINDOW));
     // Between the list and the button row: the form's face.
     EXPECT_EQ(picture->At(100, 92), Colour(COLOR_BTNFACE));
+}
+
+TEST_F(Win32BackendTest, TheToolkitsOwnActivationsDoNotComeBackAsInput) {
+    const auto [other, counts] = ActivateInARow(*form, [this] { Settle(); });
+    EXPECT_EQ(forms::Application::ActiveForm(), other);
+    EXPECT_EQ(counts, std::make_pair(1, 1)) << "only the toolkit's own activations";
 }
 
 TEST_F(Win32BackendTest, AWakeEndsAWaitFromAnotherThreadAndIsKeptUntilOne) {

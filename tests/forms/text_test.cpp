@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -142,6 +143,20 @@ TEST(ToUtf8, RoundTripsWellFormedTextAndReplacesLoneSurrogates) {
     EXPECT_EQ(forms::to_utf8(std::u16string{0xD800, u'x'}), "\xEF\xBF\xBDx");
     EXPECT_EQ(forms::to_utf8(std::u16string{0xDC00}), "\xEF\xBF\xBD");
     EXPECT_EQ(forms::to_utf8(std::u16string{0xDBFF, 0xDFFF}), "\xF4\x8F\xBF\xBF");
+}
+
+// Every backend shows text through these: a control character as a space, and
+// a font's average character width from its 52 letters, rounded.
+TEST(ShownText, ControlCharactersShowAsSpacesAndEverythingElseAsItself) {
+    const std::vector<std::pair<std::u16string, std::u16string>> cases = {
+        {u"a\tb\r\nc", u"a b  c"},
+        {std::u16string{0x00, 0x1F, 0x20, 0x7F}, std::u16string{u' ', u' ', u' ', 0x7F}},
+        {std::u16string{0xD83D, 0xDE00, 0xDC00, 0xD800}, std::u16string{0xD83D, 0xDE00, 0xDC00, 0xD800}},
+    };
+    for (const auto& [text, shown] : cases) EXPECT_EQ(forms::shown_text(text), shown);
+    EXPECT_EQ(forms::kAverageWidthLetters.size(), 52u);
+    for (const auto& [width, average] : std::vector<std::pair<long long, int>>{{0, 0}, {25, 0}, {26, 1}, {337, 6}, {338, 7}})
+        EXPECT_EQ(forms::average_char_width(width), average) << width;
 }
 
 }  // namespace
