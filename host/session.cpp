@@ -112,23 +112,25 @@ constexpr named_key keys[] = {
     {"Space", forms::Keys::Space},   {"Tab", forms::Keys::Tab},
 };
 
-forms::Keys key_named(std::string_view p_name) {
+forms::Keys key_named(const std::string_view p_word) {
+    std::string_view name = p_word;
     forms::Keys modifiers = forms::Keys::None;
     for (;;) {
-        if (p_name.starts_with("shift+")) {
+        if (name.starts_with("shift+")) {
             modifiers = modifiers | forms::Keys::Shift;
-            p_name.remove_prefix(6);
-        } else if (p_name.starts_with("ctrl+")) {
+            name.remove_prefix(6);
+        } else if (name.starts_with("ctrl+")) {
             modifiers = modifiers | forms::Keys::Control;
-            p_name.remove_prefix(5);
+            name.remove_prefix(5);
         } else {
             break;
         }
     }
+    if (name.empty()) throw command_error("a key name is missing after '" + std::string(p_word) + "'");
     for (const auto& k : keys) {
-        if (k.name == p_name) return k.key | modifiers;
+        if (k.name == name) return k.key | modifiers;
     }
-    throw command_error("unknown key " + std::string(p_name));
+    throw command_error("unknown key " + std::string(name));
 }
 
 void queue_command(context& p_context, arguments) {
@@ -214,7 +216,11 @@ void click_command(context&, arguments p_args) {
     automation::Click(*control);
 }
 
-void key_command(context&, arguments p_args) { automation::PressKey(target_window(), key_named(p_args[0])); }
+// The key's name is checked first, with a window open or not.
+void key_command(context&, arguments p_args) {
+    const forms::Keys key = key_named(p_args[0]);
+    automation::PressKey(target_window(), key);
+}
 
 void move_command(context&, arguments p_args) {
     automation::MoveTo(target_window(), forms::Point(screen_number(p_args[0], "X"), screen_number(p_args[1], "Y")));
