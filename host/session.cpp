@@ -20,6 +20,7 @@
 #include "host/files.h"
 #include "host/main_menu.h"
 #include "host/png_file.h"
+#include "host/reports.h"
 #include "host/track_library.h"
 
 namespace host {
@@ -133,14 +134,7 @@ forms::Keys key_named(const std::string_view p_word) {
     throw command_error("unknown key " + std::string(name));
 }
 
-void queue_command(context& p_context, arguments) {
-    playback_queue& queue = p_context.app.queue();
-    std::fprintf(p_context.out, "playback queue, %u entries:\n", queue.size());
-    for (t_size i = 0; i < queue.size(); ++i) {
-        const auto* entry = static_cast<const track*>(queue.at(i).m_handle.get_ptr());
-        std::fprintf(p_context.out, "  %2u. %s\n", i + 1, describe(*entry).c_str());
-    }
-}
+void queue_command(context& p_context, arguments) { print_queue(p_context.out, p_context.app.queue()); }
 
 void tracks_command(context& p_context, arguments) { std::fputs(listing(p_context.app.tracks()).c_str(), p_context.out); }
 
