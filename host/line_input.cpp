@@ -22,24 +22,27 @@ public:
     input_line next() override {
         if (m_ended) return {std::nullopt, std::exchange(m_problem, {})};
         std::string line;
-        for (int c; (c = std::getc(m_stream)) != EOF;) {
-            line += static_cast<char>(c);
-            // The line end counts.
-            if (line.size() > m_longest_line) {
-                m_ended = true;
-                return {std::nullopt, "a line of standard input is longer than " + std::to_string(m_longest_line) + " bytes; the rest is not read"};
+        bool too_long = false;
+        int c = EOF;
+        while ((c = std::getc(m_stream)) != EOF) {
+            // The line end counts. A line too long is read to its end and dropped.
+            if (!too_long && line.size() + 1 > m_longest_line) {
+                too_long = true;
+                line = std::string();
             }
-            if (c == '\n') {
-                line.pop_back();
-                return {std::move(line), {}};
+            if (c == '\n') break;
+            if (!too_long) line += static_cast<char>(c);
+        }
+        if (c == EOF) {
+            m_ended = true;
+            if (std::ferror(m_stream)) {
+                m_problem = "cannot read the script from standard input: " + std::generic_category().message(errno);
             }
         }
-        m_ended = true;
-        if (std::ferror(m_stream)) {
-            m_problem = "cannot read the script from standard input: " + std::generic_category().message(errno);
-        }
+        // Said as the prompt says it; the empty text runs nothing, and the end, if it came, follows.
+        if (too_long) return {std::string(), "a line of standard input longer than " + std::to_string(m_longest_line) + " bytes is not run"};
         // The last line need not end in a line end.
-        if (!line.empty()) return {std::move(line), {}};
+        if (c == '\n' || !line.empty()) return {std::move(line), {}};
         return {std::nullopt, std::exchange(m_problem, {})};
     }
 
