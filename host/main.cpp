@@ -19,6 +19,7 @@
 #include "host/prompt.h"
 #include "host/reports.h"
 #include "host/session.h"
+#include "host/stop_request.h"
 #ifdef SORVALE_AUDIO_LIBRARY
 #include "host/audio_library.h"
 #endif
@@ -74,8 +75,12 @@ unsigned run_input(host::desktop& p_desktop, host::session& p_session, std::uniq
 // The run after the options are checked: load, fill the queue, run the
 // session, and in every case the shutdown.
 int run(const host::options& p_opts) {
+    // A stop asked from outside (a signal, the console closing) ends the
+    // session in order: through the shutdown below, which saves.
+    const host::stop_request stop;
     // Before the application, so that the window system outlives every window.
     host::desktop desktop(p_opts.headless);
+    const host::stop_wake wake_desktop([&desktop] { desktop.wake(); });
     host::application app;
     if (p_opts.use_config) app.use_config_folder(p_opts.config_folder);
 
@@ -90,7 +95,7 @@ int run(const host::options& p_opts) {
             app.start_components();
             fill_queue(app, p_opts);
         }
-        if (loaded && (!p_opts.script.empty() || p_opts.script_from_input || p_opts.interactive)) {
+        if (loaded && !host::stop_request::requested() && (!p_opts.script.empty() || p_opts.script_from_input || p_opts.interactive)) {
             host::session session(app, stdout);
             if (!p_opts.script.empty()) failed += session.run_all(p_opts.script);
             if (p_opts.script_from_input && !session.ended()) {
@@ -104,6 +109,10 @@ int run(const host::options& p_opts) {
         loaded = false;
     }
 
+    if (host::stop_request::requested()) {
+        std::fflush(stdout);
+        std::fprintf(stderr, "sorvale-host: stopping on %s\n", host::stop_request::reason());
+    }
     const std::size_t components = app.components().size();
     const std::size_t saved = app.shutdown();
     if (p_opts.use_config && saved > 0) host::print_saved(stdout, saved, components, p_opts.config_folder);

@@ -21,6 +21,7 @@
 #include "host/main_menu.h"
 #include "host/png_file.h"
 #include "host/reports.h"
+#include "host/stop_request.h"
 #include "host/track_library.h"
 
 namespace host {
@@ -241,11 +242,12 @@ void sync_command(context&, arguments) {
     }
 }
 
-// The message loop until every window is closed, by the user or by a handler.
+// The message loop until every window is closed, by the user or by a
+// handler, or a stop is requested (a stop_wake wakes the loop).
 void wait_command(context&, arguments) {
     forms::Backend* backend = forms::Application::GetBackend();
     if (backend == nullptr) throw command_error("nothing to wait for: the host runs headless, and no user can close its windows");
-    while (!automation::OpenForms().empty()) {
+    while (!automation::OpenForms().empty() && !stop_request::requested()) {
         const bool events = backend->ProcessEvents();
         if (!forms::Application::DoEvents() && !events) backend->WaitForEvents();
     }
@@ -362,6 +364,11 @@ bool session::run(std::string_view p_command) {
 unsigned session::run_all(std::string_view p_script, bool p_echo) {
     unsigned failed = 0;
     for (std::size_t at = 0; at <= p_script.size() && !m_ended;) {
+        // Asked to stop from outside: no more commands, as after quit.
+        if (stop_request::requested()) {
+            m_ended = true;
+            break;
+        }
         std::size_t end = p_script.find_first_of(";\n", at);
         if (end == std::string_view::npos) end = p_script.size();
         std::string_view command = p_script.substr(at, end - at);

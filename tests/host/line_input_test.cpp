@@ -1,9 +1,18 @@
 // The lines of a session: a stream read as it comes (a line too long is
-// skipped, said once), and the hand-off between the reader thread and the UI
-// thread while a window system is live.
+// skipped, said once, and a stop request ends it), and the hand-off between
+// the reader thread and the UI thread while a window system is live.
+
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#else
+#include <signal.h>
+#include <unistd.h>
+#endif
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <functional>
@@ -12,12 +21,14 @@
 #include <filesystem>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "forms/text_backend.h"
 #include "host/application.h"
 #include "host/line_input.h"
 #include "host/session.h"
+#include "host/stop_request.h"
 #include "tests/temporary_folder.h"
 
 namespace fs = std::filesystem;
@@ -211,4 +222,58 @@ TEST_F(LinesBesideAWindowSystem, QuitEndsTheSessionWithoutWaitingForTheInput) {
     EXPECT_EQ(host::run_lines(other, stream, backend, [] { return false; }), 0u);
     EXPECT_TRUE(other.ended());
     stream->release();
+}
+
+// A read that waits for the rest of a line ends when a stop is requested, as
+// the end of the input, and the line begun is not run; the message loop is
+// woken. On Windows the console's handler is called as the system would (a
+// program under Wine cannot be sent a console event); for a closing console
+// it returns, letting the process end, only once the host has shut down.
+TEST(StopRequest, EndsAWaitingReadAndWakesTheLoop) {
+    int ends[2] = {-1, -1};
+#ifdef _WIN32
+    ASSERT_EQ(_pipe(ends, 4096, _O_BINARY), 0);
+    std::FILE* stream = _fdopen(ends[0], "rb");
+    // CTRL_CLOSE_EVENT: windows.h cannot share a file with the toolkit's headers.
+    const auto ask = [] { return host::stop_request::console_event(2); };
+    const char* reason = "the console closing";
+#else
+    ASSERT_EQ(pipe(ends), 0);
+    std::FILE* stream = fdopen(ends[0], "r");
+    const auto ask = [] { return kill(getpid(), SIGTERM) == 0; };
+    const char* reason = "SIGTERM";
+#endif
+    ASSERT_NE(stream, nullptr);
+    ASSERT_EQ(write(ends[1], "queue\nenq", 9), 9);
+    auto stop = std::make_unique<host::stop_request>();
+    std::atomic<bool> woken{false};
+    auto wake = std::make_unique<host::stop_wake>([&] { woken = true; });
+    const auto input = host::stream_lines(stream, 100);
+    EXPECT_EQ(input->next().text, "queue");
+    EXPECT_FALSE(host::stop_request::requested());
+
+    std::atomic<bool> asked{false};
+    std::thread asker([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        EXPECT_TRUE(ask());
+        asked = true;
+    });
+    const host::input_line last = input->next();
+    EXPECT_EQ(last.text, std::nullopt);
+    EXPECT_EQ(last.problem, "");
+    EXPECT_TRUE(host::stop_request::requested());
+    EXPECT_STREQ(host::stop_request::reason(), reason);
+    for (int i = 0; i < 300 && !woken; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_TRUE(woken);
+#ifdef _WIN32
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_FALSE(asked) << "the handler of a closing console returned before the host shut down";
+#endif
+    wake.reset();
+    stop.reset();
+    asker.join();
+    EXPECT_TRUE(asked);
+    EXPECT_FALSE(host::stop_request::requested());
+    close(ends[1]);
+    std::fclose(stream);
 }
