@@ -62,6 +62,10 @@ bool desktop::pump() {
     return worked;
 }
 
+void desktop::wake() {
+    if (m_backend) m_backend->Wake();
+}
+
 unsigned desktop::run_input(session& p_session, const std::shared_ptr<line_input>& p_input) {
     if (!m_backend) throw std::logic_error("run_input needs a real window system");
     return run_lines(p_session, p_input, *m_backend, [this] { return pump(); });

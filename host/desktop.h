@@ -37,6 +37,10 @@ public:
     // by a window's handler is said on standard error and the loop goes on.
     bool pump();
 
+    // From any thread: a pump's wait for the window system's events returns
+    // (headless: nothing waits).
+    void wake();
+
     // Runs the session commands of p_input (a script's stream or a prompt)
     // as they come, with the window system live meanwhile: the lines are read
     // on a thread of their own and the message loop runs while none is

@@ -10,45 +10,77 @@
 
 #include "forms/backend.h"
 #include "host/session.h"
+#include "host/stop_request.h"
 
 namespace host {
 
 namespace {
 
+int descriptor_of(std::FILE* p_stream) {
+#ifdef _WIN32
+    return _fileno(p_stream);
+#else
+    return fileno(p_stream);
+#endif
+}
+
 class stream_input final : public line_input {
 public:
-    stream_input(std::FILE* p_stream, std::size_t p_longest_line) : m_stream(p_stream), m_longest_line(p_longest_line) {}
+    stream_input(std::FILE* p_stream, std::size_t p_longest_line) : m_fd(descriptor_of(p_stream)), m_longest_line(p_longest_line) {}
 
     input_line next() override {
         if (m_ended) return {std::nullopt, std::exchange(m_problem, {})};
         std::string line;
-        for (int c; (c = std::getc(m_stream)) != EOF;) {
-            line += static_cast<char>(c);
-            // The line end counts.
-            if (line.size() > m_longest_line) {
-                m_ended = true;
-                return {std::nullopt, "a line of standard input is longer than " + std::to_string(m_longest_line) + " bytes; the rest is not read"};
+        bool too_long = false;
+        int c = end;
+        while ((c = next_byte()) != end) {
+            // The line end counts. A line too long is read to its end and dropped.
+            if (!too_long && line.size() + 1 > m_longest_line) {
+                too_long = true;
+                line = std::string();
             }
-            if (c == '\n') {
-                line.pop_back();
-                return {std::move(line), {}};
-            }
+            if (c == '\n') break;
+            if (!too_long) line += static_cast<char>(c);
         }
-        m_ended = true;
-        if (std::ferror(m_stream)) {
-            m_problem = "cannot read the script from standard input: " + std::generic_category().message(errno);
-        }
+        // A stop drops the line begun, as the end of the input would not.
+        if (m_stopped) return {};
+        // Said as the prompt says it; the empty text runs nothing, and the end, if it came, follows.
+        if (too_long) return {std::string(), "a line of standard input longer than " + std::to_string(m_longest_line) + " bytes is not run"};
         // The last line need not end in a line end.
-        if (!line.empty()) return {std::move(line), {}};
+        if (c == '\n' || !line.empty()) return {std::move(line), {}};
         return {std::nullopt, std::exchange(m_problem, {})};
     }
 
     bool is_prompt() const override { return false; }
 
 private:
-    std::FILE* m_stream;
+    static constexpr int end = -1;
+
+    // The next byte, or end once the input has ended (m_ended; m_problem
+    // says why, when it is not the end of the stream).
+    int next_byte() {
+        if (m_at == m_count) {
+            const long got = read_unless_stopped(m_fd, m_buffer, sizeof m_buffer);
+            if (got <= 0) {
+                m_ended = true;
+                m_stopped = got == stopped_reading;
+                if (got == -1) m_problem = "cannot read the script from standard input: " + std::generic_category().message(errno);
+                return end;
+            }
+            m_at = 0;
+            m_count = static_cast<std::size_t>(got);
+        }
+        return static_cast<unsigned char>(m_buffer[m_at++]);
+    }
+
+    int m_fd;
     std::size_t m_longest_line;
+    // Read a chunk at a time: a pipe gives what has come, a line or more.
+    char m_buffer[4096];
+    std::size_t m_at = 0;
+    std::size_t m_count = 0;
     bool m_ended = false;
+    bool m_stopped = false;
     std::string m_problem;  // said with the end, after the last line has run
 };
 

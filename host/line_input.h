@@ -35,9 +35,13 @@ public:
     virtual bool is_prompt() const = 0;
 };
 
-// The lines of p_stream as they come (LF ends a line). A line longer than
-// p_longest_line ends the reading, and so does a read error, each said in the
-// input_line's problem.
+// The lines of p_stream as they come (LF ends a line), read through its
+// descriptor, which nothing else reads meanwhile. A line longer than
+// p_longest_line (its end counted) is read to its end and skipped: an empty
+// text with the problem said, and the reading goes on. A read error ends the
+// reading, said in the problem that comes with the end. A stop request
+// (stop_request.h) ends it at once, as the end of the input does, without
+// the line begun.
 std::unique_ptr<line_input> stream_lines(std::FILE* p_stream, std::size_t p_longest_line);
 
 // Runs the lines of p_input in p_session until the input ends or a command

@@ -13,9 +13,10 @@ bool standard_input_is_terminal();
 
 // The prompt "sorvale> " on the terminal of standard input, with line editing
 // and a history kept for the session (libedit) on Linux, a plain line read
-// elsewhere. Ctrl-D on an empty line ends the input. A line longer than
+// elsewhere. Ctrl-D on an empty line ends the input, and so does a stop
+// request (stop_request.h), which drops the line being typed. A line longer than
 // p_longest_line is not run, said in the input_line's problem, and the prompt
-// goes on (libedit) or the reading ends (a plain read, as a stream's).
+// goes on.
 std::unique_ptr<line_input> open_prompt(std::size_t p_longest_line);
 
 }  // namespace host

@@ -2,11 +2,14 @@
 // which keeps its state in its own objects and so reads on any one thread.
 
 #include "host/prompt.h"
+#include "host/stop_request.h"
 
 #include <histedit.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
+#include <cwchar>
 #include <clocale>
 #include <new>
 #include <string>
@@ -19,6 +22,41 @@ namespace {
 char* prompt_text(EditLine*) {
     static char text[] = "sorvale> ";
     return text;
+}
+
+// The editor's reader, as its own reads: a byte at a time, each character
+// decoded in the locale's encoding (a byte that starts none is dropped). A
+// stop request ends the input, so that el_gets returns and puts the terminal
+// back as it was.
+int read_character(EditLine*, wchar_t* p_character) {
+    constexpr std::size_t incomplete = static_cast<std::size_t>(-2), invalid = static_cast<std::size_t>(-1);
+    char bytes[MB_LEN_MAX];
+    std::size_t count = 0;
+    bool kept = false;  // bytes[0] is kept from a sequence that was none, and is decoded before the next read
+    for (;;) {
+        if (!kept) {
+            const long got = read_unless_stopped(STDIN_FILENO, bytes + count, 1);
+            if (got <= 0) {
+                *p_character = L'\0';
+                return got == 0 || got == stopped_reading ? 0 : -1;
+            }
+            ++count;
+        }
+        kept = false;
+        std::mbstate_t state{};
+        const std::size_t length = std::mbrtowc(p_character, bytes, count, &state);
+        if (length == incomplete && count < sizeof bytes) continue;
+        if (length == invalid && count > 1) {
+            // The last byte may start a character of its own.
+            bytes[0] = bytes[count - 1];
+            count = 1;
+            kept = true;
+        } else if (length == invalid || length == incomplete) {
+            count = 0;
+        } else {
+            return 1;
+        }
+    }
 }
 
 // Ctrl-C drops the line being typed, as a shell's prompt does: "^C" is shown
@@ -51,6 +89,7 @@ public:
             throw std::bad_alloc();
         }
         el_set(m_editor, EL_EDITOR, "emacs");
+        el_set(m_editor, EL_GETCFN, read_character);
         // The terminal is put back as it was when a signal ends the program at the prompt.
         el_set(m_editor, EL_SIGNAL, 1);
         // Ctrl-C at the prompt is a key, not an interrupt that would end the
@@ -87,13 +126,14 @@ public:
             el_set(m_editor, EL_PREP_TERM, 1);
             errno = 0;
             typed = el_gets(m_editor, &count);
-        } while (typed != nullptr && m_dropped);
-        if (typed == nullptr || count <= 0) {
+        } while (typed != nullptr && m_dropped && !stop_request::requested());
+        // A stop ends the input as Ctrl-D does, and what was typed is not run.
+        if (stop_request::requested() || typed == nullptr || count <= 0) {
             const int error = errno;
             // The shell's prompt starts on a line of its own.
             std::fputc('\n', stdout);
             std::fflush(stdout);
-            if (count < 0) return {std::nullopt, "cannot read from the terminal: " + std::generic_category().message(error)};
+            if (count < 0 && !stop_request::requested()) return {std::nullopt, "cannot read from the terminal: " + std::generic_category().message(error)};
             return {};
         }
         // The count, not the terminator: a NUL byte reaches the session, which refuses it.

@@ -20,6 +20,8 @@
 #include "host/files.h"
 #include "host/main_menu.h"
 #include "host/png_file.h"
+#include "host/reports.h"
+#include "host/stop_request.h"
 #include "host/track_library.h"
 
 namespace host {
@@ -112,33 +114,28 @@ constexpr named_key keys[] = {
     {"Space", forms::Keys::Space},   {"Tab", forms::Keys::Tab},
 };
 
-forms::Keys key_named(std::string_view p_name) {
+forms::Keys key_named(const std::string_view p_word) {
+    std::string_view name = p_word;
     forms::Keys modifiers = forms::Keys::None;
     for (;;) {
-        if (p_name.starts_with("shift+")) {
+        if (name.starts_with("shift+")) {
             modifiers = modifiers | forms::Keys::Shift;
-            p_name.remove_prefix(6);
-        } else if (p_name.starts_with("ctrl+")) {
+            name.remove_prefix(6);
+        } else if (name.starts_with("ctrl+")) {
             modifiers = modifiers | forms::Keys::Control;
-            p_name.remove_prefix(5);
+            name.remove_prefix(5);
         } else {
             break;
         }
     }
+    if (name.empty()) throw command_error("a key name is missing after '" + std::string(p_word) + "'");
     for (const auto& k : keys) {
-        if (k.name == p_name) return k.key | modifiers;
+        if (k.name == name) return k.key | modifiers;
     }
-    throw command_error("unknown key " + std::string(p_name));
+    throw command_error("unknown key " + std::string(name));
 }
 
-void queue_command(context& p_context, arguments) {
-    playback_queue& queue = p_context.app.queue();
-    std::fprintf(p_context.out, "playback queue, %u entries:\n", queue.size());
-    for (t_size i = 0; i < queue.size(); ++i) {
-        const auto* entry = static_cast<const track*>(queue.at(i).m_handle.get_ptr());
-        std::fprintf(p_context.out, "  %2u. %s\n", i + 1, describe(*entry).c_str());
-    }
-}
+void queue_command(context& p_context, arguments) { print_queue(p_context.out, p_context.app.queue()); }
 
 void tracks_command(context& p_context, arguments) { std::fputs(listing(p_context.app.tracks()).c_str(), p_context.out); }
 
@@ -214,7 +211,11 @@ void click_command(context&, arguments p_args) {
     automation::Click(*control);
 }
 
-void key_command(context&, arguments p_args) { automation::PressKey(target_window(), key_named(p_args[0])); }
+// The key's name is checked first, with a window open or not.
+void key_command(context&, arguments p_args) {
+    const forms::Keys key = key_named(p_args[0]);
+    automation::PressKey(target_window(), key);
+}
 
 void move_command(context&, arguments p_args) {
     automation::MoveTo(target_window(), forms::Point(screen_number(p_args[0], "X"), screen_number(p_args[1], "Y")));
@@ -241,11 +242,12 @@ void sync_command(context&, arguments) {
     }
 }
 
-// The message loop until every window is closed, by the user or by a handler.
+// The message loop until every window is closed, by the user or by a
+// handler, or a stop is requested (a stop_wake wakes the loop).
 void wait_command(context&, arguments) {
     forms::Backend* backend = forms::Application::GetBackend();
     if (backend == nullptr) throw command_error("nothing to wait for: the host runs headless, and no user can close its windows");
-    while (!automation::OpenForms().empty()) {
+    while (!automation::OpenForms().empty() && !stop_request::requested()) {
         const bool events = backend->ProcessEvents();
         if (!forms::Application::DoEvents() && !events) backend->WaitForEvents();
     }
@@ -362,6 +364,11 @@ bool session::run(std::string_view p_command) {
 unsigned session::run_all(std::string_view p_script, bool p_echo) {
     unsigned failed = 0;
     for (std::size_t at = 0; at <= p_script.size() && !m_ended;) {
+        // Asked to stop from outside: no more commands, as after quit.
+        if (stop_request::requested()) {
+            m_ended = true;
+            break;
+        }
         std::size_t end = p_script.find_first_of(";\n", at);
         if (end == std::string_view::npos) end = p_script.size();
         std::string_view command = p_script.substr(at, end - at);

@@ -23,9 +23,10 @@ public:
     bool run(std::string_view p_command);
     // Runs commands separated by newlines (LF or CR LF) or ';', echoing each
     // after "> " (unless !p_echo: a terminal shows what was typed), up to one
-    // that ends the session; answers how many failed.
+    // that ends the session or a stop request (stop_request.h), which ends it
+    // too; answers how many failed.
     unsigned run_all(std::string_view p_script, bool p_echo = true);
-    // quit or exit has run: the session takes no more commands.
+    // quit or exit has run, or a stop was requested: the session takes no more commands.
     bool ended() const { return m_ended; }
 
     // One line per command (its arguments and what it does), then the key

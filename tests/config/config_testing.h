@@ -13,7 +13,7 @@
 #include "config/cfg_var.h"
 #include "config/record_codec.h"
 #include "config/window_geometry.h"
-#include "tests/config/memory_streams.h"
+#include "tests/config/test_streams.h"
 
 namespace config_testing {
 

@@ -16,7 +16,7 @@
 
 #include "component_fixture.h"
 #include "host/files.h"
-#include "tests/config/memory_streams.h"
+#include "tests/config/test_streams.h"
 #include "tests/allocation_failure.h"
 #include "tests/temporary_folder.h"
 

@@ -7,6 +7,7 @@
 #include <pty.h>
 #include <signal.h>
 #include <sys/wait.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -14,6 +15,8 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -79,6 +82,15 @@ public:
     }
 
     bool started() const { return m_child > 0; }
+
+    void send(int p_signal) { kill(m_child, p_signal); }
+
+    // A terminal's line discipline as a shell needs it: lines, echo and
+    // signal keys (the host's editor turns them off while it reads).
+    bool terminal_is_cooked() const {
+        termios modes{};
+        return tcgetattr(m_to, &modes) == 0 && (modes.c_lflag & (ICANON | ECHO | ISIG)) == (ICANON | ECHO | ISIG);
+    }
 
     void type(const std::string& p_text) { ASSERT_EQ(write(m_to, p_text.data(), p_text.size()), static_cast<ssize_t>(p_text.size())); }
 
@@ -212,3 +224,47 @@ TEST_F(Interactive, PromptAfterTheGivenCommandsOnlyOnATerminal) {
     EXPECT_EQ(piped.exit_status(), 2) << piped.seen();
     EXPECT_EQ(piped.seen().find("loaded"), std::string::npos) << piped.seen();
 }
+
+struct stop_case {
+    const char* name;
+    driven_host::through via;
+    int signal;
+};
+
+class InteractiveStop : public Interactive, public ::testing::WithParamInterface<stop_case> {};
+
+// A closed terminal (SIGHUP) or kill (SIGTERM) ends the session as Ctrl-D
+// does: the line being typed is not run, the terminal is put back, and the
+// window's place is saved for the next run.
+TEST_P(InteractiveStop, ASignalEndsTheSessionInOrderAndTheConfigurationIsSaved) {
+    const bool terminal = GetParam().via == driven_host::through::terminal;
+    const std::string config = host::files::text_of(folder / "config");
+    std::vector<std::string> args{"--config-dir", config, "--queue", "2", SORVALE_COMPONENT};
+    if (!terminal) args.insert(args.begin(), {"--script", "-"});
+    driven_host host(GetParam().via, args, folder);
+    ASSERT_TRUE(host.started());
+    ASSERT_TRUE(host.expect(terminal ? "sorvale> " : "playback queue (2 of")) << host.seen();
+    host.type(std::string("open View/Sorvale; move 40 30; queue") + (terminal ? "\r" : "\n"));
+    ASSERT_TRUE(host.expect("playback queue, 2 entries:")) << host.seen();
+    ASSERT_TRUE(!terminal || host.expect("sorvale> ")) << host.seen();
+    host.type("enqueue 5");
+    ASSERT_TRUE(!terminal || host.expect("enqueue 5")) << host.seen();
+    host.send(GetParam().signal);
+    EXPECT_EQ(host.exit_status(), 0) << host.seen();
+    EXPECT_NE(host.seen().find("configuration saved for 1 of 1 components in " + config), std::string::npos) << host.seen();
+    EXPECT_EQ(host.seen().find("queued track 5"), std::string::npos) << host.seen();
+    EXPECT_TRUE(!terminal || host.terminal_is_cooked());
+    std::ifstream said(folder / "stderr");
+    const std::string err((std::istreambuf_iterator<char>(said)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(err, std::string("sorvale-host: stopping on ") + (GetParam().signal == SIGTERM ? "SIGTERM" : "SIGHUP") + "\n");
+    const child_process::ran next = child_process::run(SORVALE_HOST, {"--config-dir", config, "--run", "open View/Sorvale; show", SORVALE_COMPONENT},
+                                                       child_process::input::none, folder);
+    EXPECT_NE(next.out.find("window at (40, 30),"), std::string::npos) << next.out;
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, InteractiveStop,
+                         ::testing::Values(stop_case{"sigterm_at_the_prompt", driven_host::through::terminal, SIGTERM},
+                                           stop_case{"sighup_at_the_prompt", driven_host::through::terminal, SIGHUP},
+                                           stop_case{"sigterm_reading_a_pipe", driven_host::through::pipes, SIGTERM},
+                                           stop_case{"sighup_reading_a_pipe", driven_host::through::pipes, SIGHUP}),
+                         [](const auto& p_case) { return std::string(p_case.param.name); });

@@ -1,8 +1,18 @@
-// The lines of a session: a stream read as it comes, and the hand-off between
+// The lines of a session: a stream read as it comes (a line too long is
+// skipped, said once, and a stop request ends it), and the hand-off between
 // the reader thread and the UI thread while a window system is live.
+
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#else
+#include <signal.h>
+#include <unistd.h>
+#endif
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <functional>
@@ -11,12 +21,14 @@
 #include <filesystem>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "forms/text_backend.h"
 #include "host/application.h"
 #include "host/line_input.h"
 #include "host/session.h"
+#include "host/stop_request.h"
 #include "tests/temporary_folder.h"
 
 namespace fs = std::filesystem;
@@ -153,20 +165,21 @@ TEST_P(StreamLines, ComeAsTheyAreWrittenAndEndWithTheirProblem) {
     EXPECT_FALSE(input->is_prompt());
     std::vector<std::string> lines;
     std::string problem;
+    int problems = 0;
     for (;;) {
         const host::input_line line = input->next();
         lines.push_back(line.text.value_or(end_of_input));
-        if (!line.problem.empty()) problem = line.problem;
+        if (!line.problem.empty()) {
+            problem = line.problem;
+            ++problems;
+        }
         if (!line.text || lines.size() > 10) break;
     }
     std::fclose(stream);
     remove_temporary_folder(folder);
     EXPECT_EQ(lines, GetParam().lines);
-    if (GetParam().problem.empty()) {
-        EXPECT_EQ(problem, "");
-    } else {
-        EXPECT_NE(problem.find(GetParam().problem), std::string::npos) << problem;
-    }
+    EXPECT_EQ(problems, GetParam().problem.empty() ? 0 : 1) << problem;
+    EXPECT_NE(problem.find(GetParam().problem), std::string::npos) << problem;
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -176,7 +189,8 @@ INSTANTIATE_TEST_SUITE_P(
                       stream_case{"crlf_left_to_the_session", "a\r\n\n", {"a\r", "", end_of_input}, ""},
                       stream_case{"nul_byte_kept_for_the_session_to_refuse", "a\0b\n"s, {"a\0b"s, end_of_input}, ""},
                       stream_case{"longest_line_with_its_end", "123456789\nx\n", {"123456789", "x", end_of_input}, ""},
-                      stream_case{"over_long_line_ends_the_reading", "ok\n1234567890\nx\n", {"ok", end_of_input}, "longer than 10 bytes; the rest is not read"},
+                      stream_case{"over_long_line_skipped", "ok\n1234567890\nx\n", {"ok", "", "x", end_of_input}, "longer than 10 bytes is not run"},
+                      stream_case{"over_long_last_line_skipped", "ok\n123456789012345", {"ok", "", end_of_input}, "longer than 10 bytes is not run"},
                       stream_case{"read_error", "", {end_of_input}, "cannot read the script from standard input: "}),
     [](const auto& p_case) { return std::string(p_case.param.name); });
 
@@ -208,4 +222,58 @@ TEST_F(LinesBesideAWindowSystem, QuitEndsTheSessionWithoutWaitingForTheInput) {
     EXPECT_EQ(host::run_lines(other, stream, backend, [] { return false; }), 0u);
     EXPECT_TRUE(other.ended());
     stream->release();
+}
+
+// A read that waits for the rest of a line ends when a stop is requested, as
+// the end of the input, and the line begun is not run; the message loop is
+// woken. On Windows the console's handler is called as the system would (a
+// program under Wine cannot be sent a console event); for a closing console
+// it returns, letting the process end, only once the host has shut down.
+TEST(StopRequest, EndsAWaitingReadAndWakesTheLoop) {
+    int ends[2] = {-1, -1};
+#ifdef _WIN32
+    ASSERT_EQ(_pipe(ends, 4096, _O_BINARY), 0);
+    std::FILE* stream = _fdopen(ends[0], "rb");
+    // CTRL_CLOSE_EVENT: windows.h cannot share a file with the toolkit's headers.
+    const auto ask = [] { return host::stop_request::console_event(2); };
+    const char* reason = "the console closing";
+#else
+    ASSERT_EQ(pipe(ends), 0);
+    std::FILE* stream = fdopen(ends[0], "r");
+    const auto ask = [] { return kill(getpid(), SIGTERM) == 0; };
+    const char* reason = "SIGTERM";
+#endif
+    ASSERT_NE(stream, nullptr);
+    ASSERT_EQ(write(ends[1], "queue\nenq", 9), 9);
+    auto stop = std::make_unique<host::stop_request>();
+    std::atomic<bool> woken{false};
+    auto wake = std::make_unique<host::stop_wake>([&] { woken = true; });
+    const auto input = host::stream_lines(stream, 100);
+    EXPECT_EQ(input->next().text, "queue");
+    EXPECT_FALSE(host::stop_request::requested());
+
+    std::atomic<bool> asked{false};
+    std::thread asker([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        EXPECT_TRUE(ask());
+        asked = true;
+    });
+    const host::input_line last = input->next();
+    EXPECT_EQ(last.text, std::nullopt);
+    EXPECT_EQ(last.problem, "");
+    EXPECT_TRUE(host::stop_request::requested());
+    EXPECT_STREQ(host::stop_request::reason(), reason);
+    for (int i = 0; i < 300 && !woken; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_TRUE(woken);
+#ifdef _WIN32
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_FALSE(asked) << "the handler of a closing console returned before the host shut down";
+#endif
+    wake.reset();
+    stop.reset();
+    asker.join();
+    EXPECT_TRUE(asked);
+    EXPECT_FALSE(host::stop_request::requested());
+    close(ends[1]);
+    std::fclose(stream);
 }

@@ -43,9 +43,10 @@ TEST_F(Session, DrivesTheWindowLikeAUser) {
 }
 
 TEST_F(Session, ReportsEachFailureInOneLineAndGoesOn) {
-    EXPECT_EQ(run("bogus; line 1; enqueue 99; open View/Nothing; key Hyper; menu"), 5u);
+    EXPECT_EQ(run("bogus; line 1; enqueue 99; open View/Nothing; key Hyper; key ctrl+shift+; menu"), 6u);
     for (const char* line : {"> bogus\nerror: unknown command bogus\n", "error: no window is open\n", "error: no track 99 in the library (1 to 24)\n",
-                             "error: no menu command View/Nothing\n", "error: unknown key Hyper\n", "> menu\nView\n  Sorvale\n"}) {
+                             "error: no menu command View/Nothing\n", "error: unknown key Hyper\n",
+                             "error: a key name is missing after 'ctrl+shift+'\n", "> menu\nView\n  Sorvale\n"}) {
         EXPECT_TRUE(printed(line)) << line << " in " << output;
     }
     // The component's errors reach the host by their message.

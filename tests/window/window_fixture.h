@@ -17,7 +17,7 @@
 #include "integration/initquit.h"
 #include "integration/mainmenu_commands.h"
 #include "integration/playback_queue_callback.h"
-#include "tests/config/memory_streams.h"
+#include "tests/config/test_streams.h"
 #include "tests/host/component_fixture.h"
 
 // A host object that counts its references, to hand to execute as the callback.
