@@ -5,6 +5,7 @@
 
 #include "forms/application.h"
 #include "forms/form.h"
+#include "forms/text_backend.h"
 
 namespace forms {
 
@@ -102,7 +103,12 @@ void ListBox::SetBoundsCore(Rectangle bounds) {
     ClampTop();
 }
 
-int ListBox::ItemHeight() const { return Application::FontMetrics().Height; }
+int ListBox::ItemHeight() const {
+    // Everything that places lines divides by their height: a font that
+    // reports none gets the headless line height.
+    const int height = Application::FontMetrics().Height;
+    return height > 0 ? height : TextBackend::kCell.Height;
+}
 
 int ListBox::PageSize() const { return std::max(1, ClientSize().Height / ItemHeight()); }
 

@@ -51,7 +51,7 @@ public:
     void SetIntegralHeight(bool value);
     bool FormattingEnabled() const { return formattingEnabled_; }
     void SetFormattingEnabled(bool value) { formattingEnabled_ = value; }
-    // Line height: the font's height.
+    // Line height: the font's height, or the headless 13 where the font reports none.
     int ItemHeight() const;
 
     ObjectCollection Items{this};
