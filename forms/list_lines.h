@@ -44,7 +44,8 @@ public:
     bool RemoveAt(int index);
     // No lines and no selection. The array keeps its block: a list is mostly
     // cleared to be filled again (a full reload, say), and the same number of
-    // lines then needs no new array.
+    // lines then needs no new array, nor the heap's sorting of the freed texts
+    // to make room for one.
     void Clear();
     // As Clear, but the texts stay in their slots, retired, and each line added
     // next takes over the next slot and lets its old text go: the heap hands the
