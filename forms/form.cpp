@@ -344,6 +344,7 @@ void Form::PerformAutoScale() {
     if (autoScaleMode_ != forms::AutoScaleMode::Font) return;
     if (autoScaleDimensions_.Width <= 0 || autoScaleDimensions_.Height <= 0) return;
     const forms::Size font = Application::FontMetrics();
+    if (font.Width <= 0 || font.Height <= 0) return;  // a font of no size scales nothing
     const SizeF current(static_cast<float>(font.Width), static_cast<float>(font.Height));
     const SizeF factor(current.Width / autoScaleDimensions_.Width, current.Height / autoScaleDimensions_.Height);
     autoScaleDimensions_ = current;

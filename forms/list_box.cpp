@@ -5,6 +5,7 @@
 
 #include "forms/application.h"
 #include "forms/form.h"
+#include "forms/text_backend.h"
 
 namespace forms {
 
@@ -12,33 +13,16 @@ namespace forms {
 
 int ObjectCollection::Add(String text) {
     ListBox& box = *owner_;
-    if (box.retired_ > 0) {
-        // Into the first slot a clear left behind in this update: its old
-        // text goes now, so the heap takes back one block as it hands out the next.
-        box.lines_[box.lines_.size() - box.retired_] = std::move(text);
-        --box.retired_;
-    } else {
-        box.lines_.push_back(std::move(text));
-    }
+    box.lines_.Add(std::move(text));
     box.Changed(false);
     return Count() - 1;
 }
 
 void ObjectCollection::Insert(int index, String text) {
     ListBox& box = *owner_;
-    box.ReleaseRetired();
     if (index < 0 || index > Count()) throw std::out_of_range("line index out of range");
     const bool wasEmpty = Count() == 0;
-    if (index == 0 && box.head_ > 0) {
-        // Into the spent slot before the first line: no other line moves.
-        box.lines_[box.head_ - 1] = std::move(text);
-        --box.head_;
-    } else {
-        const std::size_t slot = box.Slot(index);
-        box.lines_.insert(box.lines_.begin() + static_cast<std::ptrdiff_t>(slot), std::move(text));
-        for (auto it = std::lower_bound(box.selected_.begin(), box.selected_.end(), slot); it != box.selected_.end(); ++it)
-            ++*it;
-    }
+    box.lines_.Insert(index, std::move(text));
     if (!wasEmpty && index <= box.caret_) ++box.caret_;
     box.Changed(false);
 }
@@ -46,9 +30,7 @@ void ObjectCollection::Insert(int index, String text) {
 void ObjectCollection::RemoveAt(int index) {
     ListBox& box = *owner_;
     box.CheckIndex(index);
-    box.ReleaseRetired();
-    const bool wasSelected = box.IsSelected(index);
-    box.EraseLine(index);
+    const bool wasSelected = box.lines_.RemoveAt(index);
     const int count = Count();
     box.caret_ = std::clamp(box.caret_, 0, std::max(0, count - 1));
     if (box.anchor_ >= count) box.anchor_ = count - 1;
@@ -58,23 +40,11 @@ void ObjectCollection::RemoveAt(int index) {
 
 void ObjectCollection::Clear() {
     ListBox& box = *owner_;
-    const bool hadSelection = !box.selected_.empty();
-    // The array keeps its block: a list is mostly cleared to be filled again
-    // (a full reload, say), and the same number of lines then needs no new
-    // array, nor the heap's sorting of the freed texts to make room for one.
-    // Inside an update the texts stay in their slots, retired, and each line
-    // added takes over the next slot and lets its old text go: the heap hands
-    // the new texts out of the blocks just given back, warm, instead of
-    // sorting all the old ones into its bins first and then drawing the new
-    // ones from there. The update's end lets go of the texts left over.
-    if (box.updating_ > 0) {
-        // The spent slots before the first line hold empty texts.
-        box.retired_ = box.lines_.size();
-    } else {
-        box.lines_.clear();
-    }
-    box.head_ = 0;
-    box.selected_.clear();
+    const bool hadSelection = box.lines_.SelectedCount() > 0;
+    // Inside an update the list is most likely being reloaded: the lines added
+    // next reuse the texts' memory, and the update's end lets go of the rest.
+    if (box.updating_ > 0) box.lines_.Retire();
+    else box.lines_.Clear();
     box.caret_ = 0;
     box.anchor_ = -1;
     box.top_ = 0;
@@ -85,12 +55,10 @@ int ObjectCollection::Count() const { return owner_->LineCount(); }
 
 const String& ObjectCollection::operator[](int index) const {
     owner_->CheckIndex(index);
-    return owner_->lines_[owner_->Slot(index)];
+    return owner_->lines_[index];
 }
 
-void ObjectCollection::Reserve(int count) {
-    owner_->lines_.reserve(owner_->head_ + static_cast<std::size_t>(std::max(0, count)));
-}
+void ObjectCollection::Reserve(int count) { owner_->lines_.Reserve(count); }
 
 // ---- ListBox ----
 
@@ -100,29 +68,6 @@ void ListBox::CheckIndex(int index) const {
     if (index < 0 || index >= LineCount()) throw std::out_of_range("line index out of range");
 }
 
-void ListBox::EraseLine(int index) {
-    const std::size_t slot = Slot(index);
-    auto selected = std::lower_bound(selected_.begin(), selected_.end(), slot);
-    if (selected != selected_.end() && *selected == slot) selected = selected_.erase(selected);
-    if (index > 0) {
-        lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(slot));
-        for (; selected != selected_.end(); ++selected) --*selected;
-        return;
-    }
-    // The first line: its slot is spent, every other line keeps its slot.
-    String().swap(lines_[slot]);
-    ++head_;
-    if (head_ == lines_.size()) {
-        lines_.clear();
-        head_ = 0;
-    } else if (head_ >= 64 && head_ >= lines_.size() - head_) {
-        // Every line moved here was paid for by a removal since the last drop.
-        lines_.erase(lines_.begin(), lines_.begin() + static_cast<std::ptrdiff_t>(head_));
-        for (std::size_t& s : selected_) s -= head_;
-        head_ = 0;
-    }
-}
-
 void ListBox::Changed(bool selection) {
     if (updating_ == 0) Invalidate();
     if (selection) SelectedIndexChanged.Raise(*this, EventArgs());
@@ -130,14 +75,9 @@ void ListBox::Changed(bool selection) {
 
 void ListBox::EndUpdate() {
     if (updating_ > 0 && --updating_ == 0) {
-        ReleaseRetired();
+        lines_.ReleaseRetired();
         Invalidate();
     }
-}
-
-void ListBox::ReleaseRetired() {
-    lines_.erase(lines_.end() - static_cast<std::ptrdiff_t>(retired_), lines_.end());
-    retired_ = 0;
 }
 
 void ListBox::SetSelectionMode(forms::SelectionMode mode) {
@@ -163,64 +103,37 @@ void ListBox::SetBoundsCore(Rectangle bounds) {
     ClampTop();
 }
 
-int ListBox::ItemHeight() const { return Application::FontMetrics().Height; }
+int ListBox::ItemHeight() const {
+    // Everything that places lines divides by their height: a font that
+    // reports none gets the headless line height.
+    const int height = Application::FontMetrics().Height;
+    return height > 0 ? height : TextBackend::kCell.Height;
+}
 
 int ListBox::PageSize() const { return std::max(1, ClientSize().Height / ItemHeight()); }
 
-std::vector<int> ListBox::SelectedIndices() const {
-    std::vector<int> out;
-    out.reserve(selected_.size());
-    for (std::size_t slot : selected_) out.push_back(static_cast<int>(slot - head_));
-    return out;
-}
+std::vector<int> ListBox::SelectedIndices() const { return lines_.SelectedIndices(); }
 
-int ListBox::SelectedIndex() const { return selected_.empty() ? -1 : static_cast<int>(selected_.front() - head_); }
-
-bool ListBox::IsSelected(int index) const { return std::binary_search(selected_.begin(), selected_.end(), Slot(index)); }
+int ListBox::SelectedIndex() const { return lines_.FirstSelected(); }
 
 bool ListBox::GetSelected(int index) const {
     CheckIndex(index);
-    return IsSelected(index);
-}
-
-void ListBox::SetFlag(int index, bool value) {
-    const std::size_t slot = Slot(index);
-    const auto it = std::lower_bound(selected_.begin(), selected_.end(), slot);
-    const bool is = it != selected_.end() && *it == slot;
-    if (is == value) return;
-    if (value) selected_.insert(it, slot);
-    else selected_.erase(it);
+    return lines_.IsSelected(index);
 }
 
 void ListBox::SetSelected(int index, bool value) {
     CheckIndex(index);
     if (selectionMode_ == forms::SelectionMode::None) throw std::logic_error("the list has no selection");
     if (value && selectionMode_ == forms::SelectionMode::One) ClearSelected();
-    SetFlag(index, value);
+    lines_.SetSelected(index, value);
     if (value) anchor_ = index;
     Changed(true);
 }
 
 void ListBox::ClearSelected() {
-    if (selected_.empty()) return;
-    ClearFlags();
+    if (lines_.SelectedCount() == 0) return;
+    lines_.ClearSelection();
     Changed(true);
-}
-
-void ListBox::SelectRange(int from, int to, bool keep) {
-    if (from > to) std::swap(from, to);
-    from = std::max(0, from);
-    to = std::min(to, LineCount() - 1);
-    if (!keep) ClearFlags();
-    if (from > to) return;
-    const std::size_t first = Slot(from), last = Slot(to);
-    // The slots before the range, the range, then the slots after it.
-    const auto begin = std::lower_bound(selected_.begin(), selected_.end(), first);
-    const auto end = std::upper_bound(begin, selected_.end(), last);
-    std::vector<std::size_t> after(end, selected_.end());
-    selected_.erase(begin, selected_.end());
-    for (std::size_t slot = first; slot <= last; ++slot) selected_.push_back(slot);
-    selected_.insert(selected_.end(), after.begin(), after.end());
 }
 
 void ListBox::ClampTop() {
@@ -262,24 +175,24 @@ void ListBox::OnMouseClick(Point point, Keys modifiers) {
         const bool control = HasFlag(modifiers, Keys::Control);
         switch (selectionMode_) {
             case forms::SelectionMode::One:
-                SelectRange(i, i, false);
+                lines_.SelectRange(i, i, false);
                 anchor_ = caret_ = i;
                 break;
             case forms::SelectionMode::MultiSimple:
-                SetFlag(i, !IsSelected(i));
+                lines_.SetSelected(i, !lines_.IsSelected(i));
                 anchor_ = caret_ = i;
                 break;
             case forms::SelectionMode::MultiExtended:
                 if (shift) {
                     caret_ = i;
-                    if (anchor_ >= 0) SelectRange(anchor_, i, control);
-                    else if (!control) ClearFlags();
+                    if (anchor_ >= 0) lines_.SelectRange(anchor_, i, control);
+                    else if (!control) lines_.ClearSelection();
                 } else if (control) {
                     anchor_ = caret_ = i;
-                    SetFlag(i, !IsSelected(i));
+                    lines_.SetSelected(i, !lines_.IsSelected(i));
                 } else {
                     anchor_ = caret_ = i;
-                    SelectRange(i, i, false);
+                    lines_.SelectRange(i, i, false);
                 }
                 break;
             case forms::SelectionMode::None: break;
@@ -312,12 +225,12 @@ void ListBox::MoveCaret(int caret, bool extend) {
         case forms::SelectionMode::MultiSimple: caret_ = caret; break;  // the caret moves, Space would toggle
         case forms::SelectionMode::One:
             caret_ = anchor_ = caret;
-            SelectRange(caret, caret, false);
+            lines_.SelectRange(caret, caret, false);
             break;
         case forms::SelectionMode::MultiExtended:
             if (!extend || anchor_ < 0) anchor_ = extend ? caret_ : caret;
             caret_ = caret;
-            SelectRange(anchor_, caret_, false);
+            lines_.SelectRange(anchor_, caret_, false);
             break;
     }
     ScrollIntoView(caret_);
@@ -340,7 +253,7 @@ void ListBox::OnKeyDownDefault(KeyEventArgs& e) {
         case Keys::End: caret = LineCount() - 1; break;
         case Keys::Space:
             if (selectionMode_ == forms::SelectionMode::MultiSimple) {
-                SetFlag(caret_, !IsSelected(caret_));
+                lines_.SetSelected(caret_, !lines_.IsSelected(caret_));
                 Changed(true);
                 e.Handled = true;
             }
@@ -361,14 +274,8 @@ void ListBox::OnPaint(DisplayList& list, Point origin, Rectangle clip) const {
     const int h = ItemHeight();
     // Only the lines in view: the last may be cut by the bottom edge.
     const int visible = (client.Height + h - 1) / h;
-    const int end = std::min(LineCount(), top_ + visible);
     const bool focused = Focused();
-    // The selected slots from the top line on, walked along with the lines.
-    auto selected = std::lower_bound(selected_.begin(), selected_.end(), Slot(std::max(0, top_)));
-    for (int i = top_; i < end; ++i) {
-        const std::size_t slot = Slot(i);
-        const bool isSelected = selected != selected_.end() && *selected == slot;
-        if (isSelected) ++selected;
+    lines_.ForEach(top_, top_ + visible, [&](int i, const String& line, bool isSelected) {
         const Rectangle row{client.X, client.Y + (i - top_) * h, client.Width, h};
         if (isSelected) {
             DisplayItem& mark = AddItem(list, DrawKind::Selection, row, inner);
@@ -377,10 +284,10 @@ void ListBox::OnPaint(DisplayList& list, Point origin, Rectangle clip) const {
         }
         // Text sits 4 pixels in from the line's left edge.
         DisplayItem& text = AddItem(list, DrawKind::Text, {row.X + 4, row.Y, row.Width - 4, h}, inner);
-        text.text = lines_[slot];
+        text.text = line;
         text.color = isSelected ? ColorRole::HighlightText : ColorRole::WindowText;
         if (focused && i == caret_) AddItem(list, DrawKind::Focus, row, inner).role = ItemRole::CaretLine;
-    }
+    });
 }
 
 }  // namespace forms

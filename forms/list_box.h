@@ -1,18 +1,15 @@
 // A list of text lines with single or multiple selection.
 //
 // State: a selected flag per line, the caret line (where the keyboard acts), the
-// anchor line (where a Shift range starts; -1 at first) and the top line.
-// Storage is one array of texts with a head offset: adding at the end is
-// amortised O(1), removing the first line is O(1) (the spent front is dropped
-// once it outweighs the lines), removing another line is one move of the
-// array's tail, and painting touches only the lines in view. The flags are
-// kept as the ascending list of the selected lines, so a line costs its text
-// and one string record, and clearing the selection costs what is selected.
+// anchor line (where a Shift range starts; -1 at first) and the top line. The
+// lines and their flags are a ListLines (list_lines.h), which says what each
+// change costs; painting touches only the lines in view.
 #pragma once
 
 #include <vector>
 
 #include "forms/control.h"
+#include "forms/list_lines.h"
 
 namespace forms {
 
@@ -54,14 +51,14 @@ public:
     void SetIntegralHeight(bool value);
     bool FormattingEnabled() const { return formattingEnabled_; }
     void SetFormattingEnabled(bool value) { formattingEnabled_ = value; }
-    // Line height: the font's height.
+    // Line height: the font's height, or the headless 13 where the font reports none.
     int ItemHeight() const;
 
     ObjectCollection Items{this};
 
     // Indexes of the selected lines, ascending.
     std::vector<int> SelectedIndices() const;
-    int SelectedCount() const { return static_cast<int>(selected_.size()); }
+    int SelectedCount() const { return lines_.SelectedCount(); }
     // The first selected line, or -1.
     int SelectedIndex() const;
     bool GetSelected(int index) const;
@@ -100,30 +97,13 @@ protected:
 
 private:
     friend class ObjectCollection;
-    int LineCount() const { return static_cast<int>(lines_.size() - retired_ - head_); }
-    std::size_t Slot(int index) const { return head_ + static_cast<std::size_t>(index); }
+    int LineCount() const { return lines_.Count(); }
     void CheckIndex(int index) const;
-    bool IsSelected(int index) const;
-    void SetFlag(int index, bool value);
-    void ClearFlags() { selected_.clear(); }
-    // Lets go of the texts a clear inside an update left in their slots.
-    void ReleaseRetired();
-    // Takes line `index` out of the texts and the flags.
-    void EraseLine(int index);
-    // Exactly lines from..to (either order) selected; with `keep`, others stay.
-    void SelectRange(int from, int to, bool keep);
     void MoveCaret(int caret, bool extend);
     void ClampTop();
     void Changed(bool selection);
 
-    // Line i is lines_[head_ + i]; the slots before head_ are spent and empty.
-    // Inside an update, the last retired_ slots hold texts of lines cleared
-    // away, which the lines added next replace one by one (see Clear).
-    std::vector<String> lines_;
-    std::size_t head_ = 0;
-    std::size_t retired_ = 0;
-    // The slots of the selected lines, ascending.
-    std::vector<std::size_t> selected_;
+    ListLines lines_;
     int caret_ = 0;
     int anchor_ = -1;
     int top_ = 0;

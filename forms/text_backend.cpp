@@ -108,14 +108,16 @@ std::string TextBackend::Draw(const String& caption, Size client, const DisplayL
         out += U'\n';
     }
     String utf16;
-    for (char32_t c : out) append_code_point(utf16, c);
+    // An unpaired surrogate shows as U+FFFD in its own cell, even beside
+    // another one that it would pair with.
+    for (char32_t c : out) append_code_point(utf16, is_surrogate(c) ? U'\uFFFD' : c);
     return to_utf8(utf16);
 }
 
 Size TextBackend::Measure(const String& text) {
+    // As Characters reads it: a pair is one code point, an unpaired surrogate another.
     long long characters = 0;
-    for (char16_t unit : text)
-        if (!is_low_surrogate(unit)) ++characters;
+    for (std::size_t i = 0; i < text.size(); ++i, ++characters) code_point_at(text, i);
     return {ClampToInt(kCellWidth * characters), kCellHeight};
 }
 

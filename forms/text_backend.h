@@ -26,8 +26,9 @@ public:
 
     // The picture of a client area of size `client` holding `list`.
     static std::string Draw(const String& caption, Size client, const DisplayList& list);
-    // One cell per character, counting a surrogate pair as one and an unpaired
-    // low surrogate as none; the headless toolkit measures this way too.
+    // One cell per character as Draw shows it: a surrogate pair is one, and so
+    // is an unpaired surrogate (drawn as U+FFFD); the headless toolkit measures
+    // this way too.
     static Size Measure(const String& text);
 
     Size FontMetrics() override { return kCell; }

@@ -215,6 +215,22 @@ TEST_F(LayoutTest, AutoScalingDoublesTheClientAreaButNotTheFrameOrLocation) {
     EXPECT_EQ(form->AutoScaleDimensions(), forms::SizeF(12, 26));
 }
 
+// A font that reports no width or height scales nothing: the form keeps its
+// size and will scale once a sound font is known.
+TEST_F(LayoutTest, AFontOfNoSizeScalesNothing) {
+    for (const forms::Size font : {forms::Size(6, 0), forms::Size(0, 13), forms::Size(-6, -13)}) {
+        SCOPED_TRACE(std::to_string(font.Width) + " x " + std::to_string(font.Height));
+        RecordingBackend backend(font);
+        forms::Application::SetBackend(&backend);
+        auto* form = new TestForm();
+        EXPECT_EQ(std::make_tuple(form->ClientSize(), form->list->Bounds(), form->AutoScaleDimensions()),
+                  std::make_tuple(forms::Size(205, 160), Rectangle(2, 2, 201, 129), forms::SizeF(6, 13)));
+        form->Close();
+        forms::Application::Collect();
+        forms::Application::SetBackend(nullptr);
+    }
+}
+
 TEST_F(LayoutTest, ABackendSeesWindowsAndPaintsOnlyFromThePump) {
     RecordingBackend backend({6, 13});
     forms::Application::SetBackend(&backend);

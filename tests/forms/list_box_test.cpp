@@ -298,3 +298,47 @@ TEST_F(ListBoxModel, RepaintRequestsArePresentedOnceAtTheNextPumpStep) {
 
 }  // namespace
 }  // namespace forms_test
+
+namespace forms_test {
+namespace {
+
+// A backend whose font reports no sound height.
+class FontBackend : public forms::TextBackend {
+public:
+    explicit FontBackend(forms::Size font) : font_(font) {}
+    forms::Size FontMetrics() override { return font_; }
+
+private:
+    forms::Size font_;
+};
+
+// Lines keep the headless height where the font has none, so that laying out,
+// paging, hit testing and painting the list never divide by it.
+TEST_F(ListBoxModel, AFontOfNoHeightGivesLinesTheHeadlessHeight) {
+    for (const int height : {0, -13}) {
+        SCOPED_TRACE(height);
+        FontBackend backend({6, height});
+        forms::Application::SetBackend(&backend);
+        auto* form = new forms::Form();
+        auto* list = new forms::ListBox();
+        list->SetSelectionMode(forms::SelectionMode::MultiExtended);
+        form->Controls.Add(list);
+        for (int i = 0; i < 40; ++i) list->Items.Add(forms::from_utf8("line " + std::to_string(i)));
+        list->SetBounds({0, 0, 100, 100});  // integral: 7 lines of 13 and the border
+        form->SetClientSize({100, 100});
+        form->Show();
+        EXPECT_EQ(list->ItemHeight(), forms::TextBackend::kCell.Height);
+        EXPECT_EQ(std::make_pair(list->Height(), list->PageSize()), std::make_pair(95, 7));
+        automation::ClickLine(*list, 3);
+        automation::PressKey(*form, Keys::PageDown);
+        EXPECT_EQ(list->SelectedIndices(), std::vector<int>{9});
+        EXPECT_EQ(list->IndexFromPoint({0, 2 * 13}), list->TopIndex() + 2);
+        forms::Application::DoEvents();
+        EXPECT_NE(backend.Picture(*form).find("line 9"), std::string::npos);
+        forms::Application::Shutdown();
+        forms::Application::SetBackend(nullptr);
+    }
+}
+
+}  // namespace
+}  // namespace forms_test
