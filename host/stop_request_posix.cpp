@@ -12,6 +12,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <iterator>
 #include <mutex>
 #include <stdexcept>
 #include <system_error>

@@ -1,6 +1,7 @@
 // sorvale-host driven as a person or another program drives it: at the prompt
 // on a terminal (a pseudo-terminal here), and through a pipe with --script -.
-// Each command's answer must arrive before the next command is written.
+// Each command's answer must arrive before the next command is written, and a
+// signal that ends the host midway must not lose its configuration.
 
 #include <fcntl.h>
 #include <poll.h>
