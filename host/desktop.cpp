@@ -8,7 +8,7 @@
 #include "host/line_input.h"
 #ifdef _WIN32
 #include "forms/win32_backend.h"
-#else
+#elif defined(SORVALE_HOST_GTK)
 #include "forms/gtk_backend.h"
 #endif
 
@@ -17,14 +17,15 @@ namespace host {
 namespace {
 
 // The real window systems of this build, tried in order; the first that
-// opens wins: Win32 on Windows, GTK on Linux where an X display opens.
+// opens wins: Win32 on Windows, GTK on Linux where an X display opens (none
+// in a build without the desktop).
 std::unique_ptr<forms::Backend> open_window_system(const char*& p_name) {
 #ifdef _WIN32
     if (auto backend = forms::Win32Backend::Open()) {
         p_name = "win32";
         return backend;
     }
-#else
+#elif defined(SORVALE_HOST_GTK)
     if (auto backend = forms::GtkBackend::Open()) {
         p_name = "gtk";
         return backend;

@@ -12,7 +12,7 @@
 #include "forms/automation.h"
 #include "forms/backend.h"
 #include "forms/button.h"
-#ifndef _WIN32
+#ifdef SORVALE_HOST_GTK
 #include "forms/cairo_painter.h"
 #endif
 #include "forms/form.h"
@@ -255,17 +255,18 @@ void wait_command(context&, arguments) {
 
 // The window's pixels as its window system reads them back; on Linux, with no
 // window system (or one that reads nothing back), the window's drawing made
-// off-screen with Cairo, as a window of the desktop would show it.
+// off-screen with Cairo, as a window of the desktop would show it (not in a
+// build without the desktop, which has no Cairo).
 void screenshot_command(context& p_context, arguments p_args) {
     forms::Backend* backend = forms::Application::GetBackend();
-#ifdef _WIN32
+#ifndef SORVALE_HOST_GTK
     if (backend == nullptr) throw command_error("no screenshot: the host runs headless, with no window system to read pixels from");
 #endif
     forms::Form& form = target_window();
     // The picture the toolkit has to present goes out first.
     forms::Application::DoEvents();
     std::optional<forms::Picture> picture = backend != nullptr ? backend->Capture(form) : std::nullopt;
-#ifndef _WIN32
+#ifdef SORVALE_HOST_GTK
     if (!picture) picture = forms::PaintPicture(form);
 #endif
     if (!picture) throw command_error("the window system cannot read the window's pixels");

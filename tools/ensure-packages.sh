@@ -8,7 +8,7 @@
 #   tools/ensure-packages.sh all        everything (what ./test.sh and CI need:
 #                                       also libFuzzer, gcovr, valgrind)
 set -euo pipefail
-core=(cmake ninja-build g++ python3 libgtest-dev)
+core=(cmake ninja-build g++ python3 libgtest-dev libstb-dev)
 linux=("${core[@]}" libgmock-dev libbenchmark-dev libicu-dev googletest libstb-dev libtag1-dev
        libgtk-3-dev libedit-dev xvfb xauth xdotool x11-utils openbox fonts-wqy-microhei fonts-dejavu-core)
 # Both Windows builds compile their MSVC-mode files with clang and make import
