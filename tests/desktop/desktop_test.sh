@@ -196,6 +196,8 @@ case "$scenario" in
       facts=$(probe window Sorvale)
       ask "sync; show"
     }
+    # Each start opens the window at the size the one before saved, so a size
+    # other than the design's, saved once, shows at every opening after it.
     for start in 1 2 3; do
       fresh_host
       for opening in 1 2; do
