@@ -11,17 +11,25 @@
 # start), screenshot (Shift and Ctrl clicks, the highlight where the layout
 # puts the selected lines, the close box), backend (the Win32 backend's own
 # tests, BACKEND_TESTS.exe, on the display), embedded (the toolkit as the
-# component's DLL holds it, on a plain message loop: EMBEDDED_TESTS.exe).
+# component's DLL holds it, on a plain message loop: EMBEDDED_TESTS.exe), wm
+# (under Openbox, as a user's desktop has it: three starts, each with a Wine
+# server of its own, open and close the window twice at its design size and
+# save that size; a resize by the user is what the next start opens at).
 #
 # Found on the way: with no window manager on the display, Wine draws the
 # frame itself, so the X window is the whole 150 x 308 window; and it sets
 # _NET_WM_STATE (ABOVE, SKIP_TASKBAR, SKIP_PAGER) on the window before mapping
-# it, so xprop reads them back without a window manager.
+# it, so xprop reads them back without a window manager. Under Openbox it is
+# the same: Wine gives a tool window no decorations of the window manager's
+# and draws its frame itself. Every size here is at the dialog font the window
+# is designed for, Tahoma's 6 x 13 cell (tools/wine-fonts.sh): where Wine falls
+# back to Liberation Sans (6 x 12) the toolkit scales the client area to
+# 142 x 262, and the window is 150 x 286, under a window manager or not.
 #
 # Wine runs in a prefix of these tests' own (<build>/wine-prefix-desktop), so
 # that its server speaks to this display alone; the tests take turns on it.
 set -euo pipefail
-(($# >= 4 && $# <= 6)) || { echo "usage: $0 frame|input|screenshot|backend|embedded HOST.exe COMPONENT.dll PROBE.exe [BACKEND_TESTS.exe [EMBEDDED_TESTS.exe]]" >&2; exit 2; }
+(($# >= 4 && $# <= 6)) || { echo "usage: $0 frame|input|screenshot|backend|embedded|wm HOST.exe COMPONENT.dll PROBE.exe [BACKEND_TESTS.exe [EMBEDDED_TESTS.exe]]" >&2; exit 2; }
 scenario=$1
 host=$2
 component=$3
@@ -43,9 +51,11 @@ host_command=(wine "$host")
 x_search=()
 # shellcheck source=tests/desktop/harness.sh
 source "$source/tests/desktop/harness.sh"
+wm=
 cleanup() {
   if [ -n "$host_pid" ]; then kill "$host_pid" 2>/dev/null || true; fi
   wineserver -k 2>/dev/null || true
+  if [ -n "$wm" ]; then kill "$wm" 2>/dev/null || true; fi
   if [ -n "$xvfb" ]; then kill "$xvfb" 2>/dev/null || true; fi
   rm -rf "$tmp"
 }
@@ -59,6 +69,13 @@ env -u DISPLAY "$source/tools/wine-fonts.sh"
 wineserver --wait || true
 
 start_display
+if [ "$scenario" = wm ]; then
+  command -v openbox >/dev/null || { echo "SKIPPED: openbox is not installed"; exit 77; }
+  # Openbox with its defaults, ready once it has claimed the screen.
+  HOME=$tmp openbox --sm-disable >/dev/null 2>&1 &
+  wm=$!
+  for _ in $(seq 100); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break; sleep 0.05; done
+fi
 
 # The probe's answer, without the CR of Windows text output.
 probe() { wine "$probe" "$@" | tr -d '\r'; }
@@ -85,6 +102,7 @@ case "$scenario" in
     check "no taskbar entry" "^taskbar entry no" "$facts"
     check "the design client area at the design font" "^client 142 x 284" "$facts"
     check "the system's frame makes it 150 x 308" "^window 150 x 308 at (0, 0)" "$facts"
+    check "at the dialog font the window is designed for" "^dialog font Tahoma, 6 x 13$" "$facts"
     check "held to 150 x 70 at least" "^minimum 150 x 70" "$facts"
     check "and to the screen plus the frame at most" "^maximum 1288 x 1048" "$facts"
     # Every character of the track library, as the window's font draws it.
@@ -166,6 +184,45 @@ case "$scenario" in
     if wine "$embedded_tests" --gtest_filter='EmbeddedToolkit.*' 2>&1 | tr -d '\r' >"$tmp/embedded.out"; then :; fi
     cat "$tmp/embedded.out"
     check "the embedded toolkit's tests ran on the display and passed" "^\[  PASSED  \] 4 tests" "$(cat "$tmp/embedded.out")"
+    ;;
+  wm)
+    # A fresh Wine server for each start, as after a user's login.
+    fresh_host() { wineserver -k 2>/dev/null || true; wineserver --wait 2>/dev/null || true; start_host; }
+    # Opens the window and sets $window and $facts once Openbox manages it.
+    open_managed() {
+      ask "open View/Sorvale; sync"
+      window=$(x_window)
+      for _ in $(seq 50); do xprop -id "$window" _NET_FRAME_EXTENTS | grep -q = && break; sleep 0.1; done
+      facts=$(probe window Sorvale)
+      ask "sync; show"
+    }
+    # Each start opens the window at the size the one before saved, so a size
+    # other than the design's, saved once, shows at every opening after it.
+    for start in 1 2 3; do
+      fresh_host
+      for opening in 1 2; do
+        open_managed
+        check "start $start, opening $opening: the toolkit has the design size" "window at (0, 0), 150 x 308:" "$reply"
+        check "start $start, opening $opening: so has the native window" "^window 150 x 308 at (0, 0)" "$facts"
+        check "start $start, opening $opening: and its client area" "^client 142 x 284$" "$facts"
+        ask "close; sync; show"
+        check "start $start, opening $opening: the close box closes it" "(no window open)" "$reply"
+      done
+      stop_host
+      check "start $start: the host saves the size on exit" "configuration saved for 1 of 1" "$reply"
+    done
+    check "at the dialog font the window is designed for" "^dialog font Tahoma, 6 x 13$" "$facts"
+    # A resize by the user: asked of the X server, granted by Openbox.
+    fresh_host
+    open_managed
+    xdotool windowsize "$window" 180 400
+    until_shows "show" "180 x 400"
+    check "a resize through the window manager reaches the toolkit" "window at (0, 0), 180 x 400:" "$reply"
+    stop_host
+    fresh_host
+    ask "open View/Sorvale; show"
+    check "the next start opens the window at the size the user left" "window at (0, 0), 180 x 400:" "$reply"
+    stop_host
     ;;
   *)
     echo "unknown scenario $scenario" >&2

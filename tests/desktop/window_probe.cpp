@@ -3,7 +3,8 @@
 // and the screenshot through this program.
 //
 //   window_probe window TITLE   the top-level window of that title: its
-//                               styles, sizes and tracking limits
+//                               styles, sizes and tracking limits, and the
+//                               dialog font its client area is scaled by
 //   window_probe highlight PNG  the rows of a screenshot that hold the
 //                               system's highlight colour
 //   window_probe glyphs FILE    the characters of a UTF-8 text that the
@@ -27,6 +28,31 @@ std::wstring wide(const char* p_text) {
     MultiByteToWideChar(CP_UTF8, 0, p_text, -1, out.data(), static_cast<int>(out.size()));
     out.pop_back();
     return out;
+}
+
+// The dialog font as the toolkit measures it: its face and its cell (the
+// average width of the 52 letters, the height). At any cell but 6 x 13 the
+// toolkit scales the window's client area: Liberation Sans, what Wine falls
+// back to where its own Tahoma is not in the prefix, makes it 142 x 262.
+void dialog_font() {
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof metrics;
+    SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
+    HFONT font = CreateFontIndirectW(&metrics.lfMessageFont);
+    HDC dc = CreateCompatibleDC(nullptr);
+    const HGDIOBJ old = SelectObject(dc, font);
+    TEXTMETRICW tm{};
+    GetTextMetricsW(dc, &tm);
+    SIZE letters{};
+    GetTextExtentPoint32W(dc, L"abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ", 52, &letters);
+    wchar_t face[LF_FACESIZE] = {};
+    GetTextFaceW(dc, LF_FACESIZE, face);
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    DeleteObject(font);
+    char utf8[4 * LF_FACESIZE] = {};
+    WideCharToMultiByte(CP_UTF8, 0, face, -1, utf8, sizeof utf8 - 1, nullptr, nullptr);
+    std::printf("dialog font %s, %ld x %ld\n", utf8, (letters.cx + 26) / 52, tm.tmHeight);
 }
 
 int window(const char* p_title) {
@@ -57,6 +83,7 @@ int window(const char* p_title) {
     std::printf("client %ld x %ld\n", client.right, client.bottom);
     std::printf("minimum %ld x %ld\n", limits.ptMinTrackSize.x, limits.ptMinTrackSize.y);
     std::printf("maximum %ld x %ld\n", limits.ptMaxTrackSize.x, limits.ptMaxTrackSize.y);
+    dialog_font();
     return 0;
 }
 
