@@ -53,6 +53,7 @@
 #include <optional>
 #include <vector>
 
+#include "forms/accessibility.h"
 #include "forms/display_list.h"
 #include "forms/drawing.h"
 #include "forms/events.h"
@@ -106,6 +107,12 @@ public:
     // The pixels of the client area of `form` as its window shows them, or
     // nothing where they cannot be read back (no native window).
     virtual std::optional<Picture> Capture(Form&) { return std::nullopt; }
+
+    // [UI | 2 to 6 | reads the form and its accessibility tree; never forms::input]
+    // Something assistive technology sees changed (accessibility.h). The
+    // toolkit reports it as it happens, also from inside a handler; a bridge
+    // raises the platform's event, or does nothing where there is none.
+    virtual void Notify(Form&, const accessibility::Notice&) {}
 
     // [UI | any time from 1 | nothing]
     // The toolkit has work for a pump step (posted work, a form to repaint, a
