@@ -317,6 +317,9 @@ void ListBox::OnPaint(DisplayList& list, Point origin, Rectangle clip) const {
         text.color = isSelected ? ColorRole::HighlightText : ColorRole::WindowText;
         if (focused && i == caret_) AddItem(list, DrawKind::Focus, row, inner).role = ItemRole::CaretLine;
     });
+    // An empty list that has the focus shows it where its first line would be.
+    if (focused && LineCount() == 0)
+        AddItem(list, DrawKind::Focus, {client.X, client.Y, client.Width, h}, inner).role = ItemRole::CaretLine;
 }
 
 }  // namespace forms

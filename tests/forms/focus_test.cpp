@@ -92,3 +92,37 @@ TEST_F(Focus, OneOfTwoShownFormsIsActiveAndTheOtherHearsItsDeactivation) {
 
 }  // namespace
 }  // namespace forms_test
+
+namespace forms_test {
+namespace {
+
+// Tab and Shift+Tab reach every control, and the one with the focus always
+// shows it with the one focus mark in the window, an empty list too.
+TEST_F(Focus, TabAndShiftTabVisitEveryControlAndTheFocusedOneAlwaysShowsIt) {
+    for (int lines : {0, 3}) {
+        auto* form = new TestForm(&log);
+        for (int i = 0; i < lines; ++i) form->list->Items.Add(u"line");
+        form->Show();
+        const std::vector<forms::Control*> order = form->TabOrder();
+        for (Keys key : {Keys::Tab, Keys::Tab | Keys::Shift}) {
+            std::vector<forms::Control*> visited;
+            for (std::size_t step = 0; step < order.size(); ++step) {
+                automation::PressKey(*form, key);
+                visited.push_back(form->ActiveControl());
+                const forms::DisplayList painted = automation::Paint(*form);
+                const auto marks = std::count_if(painted.begin(), painted.end(), [](const forms::DisplayItem& item) {
+                    return item.kind == forms::DrawKind::Focus;
+                });
+                EXPECT_EQ(marks, 1) << lines << " lines, focus on " << forms::to_utf8(form->ActiveControl()->Name());
+            }
+            std::sort(visited.begin(), visited.end());
+            std::vector<forms::Control*> all = order;
+            std::sort(all.begin(), all.end());
+            EXPECT_EQ(visited, all);
+        }
+        form->Close();
+    }
+}
+
+}  // namespace
+}  // namespace forms_test
