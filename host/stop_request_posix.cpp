@@ -4,6 +4,7 @@
 // any thread, for as long as it looks.
 
 #include "host/stop_request.h"
+#include "host/stop_wake_call.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -13,7 +14,6 @@
 #include <atomic>
 #include <cerrno>
 #include <iterator>
-#include <mutex>
 #include <stdexcept>
 #include <system_error>
 #include <thread>
@@ -49,8 +49,6 @@ struct actions {
 actions g_actions;
 int g_quit[2] = {-1, -1};  // ends the watcher
 std::thread g_watcher;
-std::mutex g_wake_lock;
-std::function<void()> g_wake;
 
 std::system_error system_failure(const char* p_what) { return std::system_error(errno, std::generic_category(), p_what); }
 
@@ -60,8 +58,7 @@ void watch(int p_stop, int p_quit) {
     while (::poll(ends, 2, -1) < 0 && errno == EINTR) {
     }
     if ((ends[0].revents & POLLIN) == 0) return;
-    const std::lock_guard<std::mutex> hold(g_wake_lock);
-    if (g_wake) g_wake();
+    call_stop_wake();
 }
 
 void close_pair(int (&p_ends)[2]) {
@@ -121,16 +118,6 @@ const char* stop_request::reason() {
         case SIGINT: return "SIGINT";
         default: return "a signal";
     }
-}
-
-stop_wake::stop_wake(std::function<void()> p_wake) {
-    const std::lock_guard<std::mutex> hold(g_wake_lock);
-    g_wake = std::move(p_wake);
-}
-
-stop_wake::~stop_wake() {
-    const std::lock_guard<std::mutex> hold(g_wake_lock);
-    g_wake = nullptr;
 }
 
 long read_unless_stopped(int p_fd, void* p_buffer, std::size_t p_size) {

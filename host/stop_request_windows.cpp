@@ -4,6 +4,7 @@
 // stop_wake.
 
 #include "host/stop_request.h"
+#include "host/stop_wake_call.h"
 
 #include <io.h>
 #include <windows.h>
@@ -32,8 +33,6 @@ HANDLE g_stopped = CreateEventW(nullptr, TRUE, FALSE, nullptr);
 // Set once the stop_request ends (the host has shut down), for a handler
 // whose return ends the process.
 HANDLE g_finished = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-std::mutex g_wake_lock;
-std::function<void()> g_wake;
 
 BOOL WINAPI on_console_event(DWORD p_event) { return stop_request::console_event(p_event) ? TRUE : FALSE; }
 
@@ -124,8 +123,7 @@ bool stop_request::console_event(unsigned long p_event) {
     DWORD none = no_event;
     if (g_event.compare_exchange_strong(none, p_event)) {
         SetEvent(g_stopped);
-        const std::lock_guard<std::mutex> hold(g_wake_lock);
-        if (g_wake) g_wake();
+        call_stop_wake();
     }
     // The process ends when the handler of these returns: not before the host
     // has shut down. (Logoff and shutdown reach only a console program that
@@ -134,16 +132,6 @@ bool stop_request::console_event(unsigned long p_event) {
         WaitForSingleObject(g_finished, INFINITE);
     }
     return true;
-}
-
-stop_wake::stop_wake(std::function<void()> p_wake) {
-    const std::lock_guard<std::mutex> hold(g_wake_lock);
-    g_wake = std::move(p_wake);
-}
-
-stop_wake::~stop_wake() {
-    const std::lock_guard<std::mutex> hold(g_wake_lock);
-    g_wake = nullptr;
 }
 
 long read_unless_stopped(int p_fd, void* p_buffer, std::size_t p_size) {
