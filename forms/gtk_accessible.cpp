@@ -660,8 +660,11 @@ void GtkAccessibility::Impl::Renumber(Form& form, a11y::Node list, const a11y::N
     }
     lines.objects = std::move(kept);
     const bool whole = notice.change == a11y::Change::LinesReset || count > kLinesAnnounced;
-    if (notice.change == a11y::Change::LinesRemoved && announced && !whole) {
-        // Each removed line, with its object where a client had it (a stand-in otherwise).
+    // Lines that went, each with its object where a client had one (a
+    // stand-in otherwise); for a change of the whole list, only the objects
+    // clients had, and none where they had many.
+    const bool each = announced && (whole ? gone.size() <= static_cast<std::size_t>(kLinesAnnounced) : true);
+    if (each && notice.change == a11y::Change::LinesRemoved && !whole) {
         for (int line = index + count - 1; line >= index; --line) {
             const auto it = std::find_if(gone.begin(), gone.end(), [&](const auto& g) { return g.first == line; });
             SorvaleNode* n = nullptr;
@@ -675,8 +678,11 @@ void GtkAccessibility::Impl::Renumber(Form& form, a11y::Node list, const a11y::N
             g_signal_emit_by_name(listObject, "children-changed::remove", static_cast<guint>(line), n);
             if (it == gone.end()) g_object_unref(n);
         }
+    } else if (each) {
+        for (auto it = gone.rbegin(); it != gone.rend(); ++it)
+            g_signal_emit_by_name(listObject, "children-changed::remove", static_cast<guint>(it->first), it->second);
     }
-    for (const auto& [line, n] : gone) Retire(n, announced && !whole);
+    for (const auto& [line, n] : gone) Retire(n, each);
     if (notice.change == a11y::Change::LinesInserted && announced && !whole) {
         for (int line = index; line < index + count; ++line)
             if (AtkObject* n = ObjectFor(form, {list.control, line}))
