@@ -108,7 +108,9 @@ struct GtkAccessibility::Impl {
         bool read = false;  // a client asked for the area's accessible
         std::map<const Control*, SorvaleNode*> controls;  // one reference each
         std::map<const Control*, Lines> lists;
-        AtkObject* focused = nullptr;  // announced as focused; a reference
+        // What has the focus as the toolkit last said, also before a client
+        // read the window: the object that loses it is told so.
+        a11y::Node focus;
     };
     std::map<const Form*, FormObjects> forms;
 
@@ -610,7 +612,6 @@ void GtkAccessibility::Impl::RetireForm(const Form& form) {
         g_object_set_data(G_OBJECT(objects.area), kImplKey, nullptr);
         g_object_set_data(G_OBJECT(objects.area), kFormKey, nullptr);
     }
-    if (objects.focused) g_object_unref(objects.focused);
     for (auto& [list, lines] : objects.lists)
         for (auto& [line, n] : lines.objects) Retire(n, false);
     for (auto& [control, n] : objects.controls) Retire(n, false);
@@ -659,6 +660,12 @@ void GtkAccessibility::Impl::Renumber(Form& form, a11y::Node list, const a11y::N
         }
     }
     lines.objects = std::move(kept);
+    // The focused line moves with its line, and goes with it.
+    if (a11y::Node& focus = objects.focus; focus.control == list.control && focus.line >= 0) {
+        if (notice.change == a11y::Change::LinesInserted && focus.line >= index) focus.line += count;
+        else if (notice.change == a11y::Change::LinesRemoved && focus.line >= index + count) focus.line -= count;
+        else if (notice.change != a11y::Change::LinesInserted && focus.line >= index) focus = {};
+    }
     const bool whole = notice.change == a11y::Change::LinesReset || count > kLinesAnnounced;
     // Lines that went, each with its object where a client had one (a
     // stand-in otherwise); for a change of the whole list, only the objects
@@ -719,14 +726,11 @@ void GtkAccessibility::Impl::SelectionChanged(Form& form, FormObjects& objects, 
 }
 
 void GtkAccessibility::Impl::FocusMoved(Form& form, FormObjects& objects, a11y::Node node) {
+    AtkObject* before = Existing(form, std::exchange(objects.focus, node));
     AtkObject* now = node ? ObjectFor(form, node) : nullptr;
-    if (now == objects.focused) return;
-    if (AtkObject* before = std::exchange(objects.focused, nullptr)) {
-        atk_object_notify_state_change(before, ATK_STATE_FOCUSED, FALSE);
-        g_object_unref(before);
-    }
+    if (now == before) return;
+    if (before) atk_object_notify_state_change(before, ATK_STATE_FOCUSED, FALSE);
     if (!now) return;
-    objects.focused = ATK_OBJECT(g_object_ref(now));
     if (node.line >= 0)
         if (AtkObject* list = Existing(form, {node.control, -1})) g_signal_emit_by_name(list, "active-descendant-changed", now);
     atk_object_notify_state_change(now, ATK_STATE_FOCUSED, TRUE);
@@ -751,6 +755,7 @@ void GtkAccessibility::Notify(Form& form, const a11y::Notice& notice) {
     // No client has read the window: there is nobody to tell.
     if (!objects || !objects->read) {
         if (notice.change == a11y::Change::Closed) impl_->RetireForm(form);
+        if (objects && notice.change == a11y::Change::FocusMoved) objects->focus = notice.node;
         return;
     }
     switch (notice.change) {

@@ -27,7 +27,7 @@ STATES = [("selectable", Atspi.StateType.SELECTABLE), ("selected", Atspi.StateTy
           ("showing", Atspi.StateType.SHOWING), ("visible", Atspi.StateType.VISIBLE),
           ("multiselectable", Atspi.StateType.MULTISELECTABLE), ("defunct", Atspi.StateType.DEFUNCT)]
 
-heard = []  # "type detail1 name-of-any-data"
+heard = []  # "type detail1 name-of-the-source name-of-any-data"
 
 
 def states_of(node):
@@ -72,7 +72,11 @@ def on_event(event):
         name = data.get_name() if isinstance(data, Atspi.Accessible) else ""
     except GLib.Error:  # gone already: its name was not cached
         name = "?"
-    heard.append(f"{event.type} {event.detail1} {name}")
+    try:
+        source = event.source.get_name() if event.type.startswith("object:state-changed") else ""
+    except GLib.Error:
+        source = "?"
+    heard.append(f"{event.type} {event.detail1} {source}{name}")
 
 
 def run(steps):
@@ -176,6 +180,14 @@ def delete(wanted):
         yield only_wanted
         print("selected: " + ", ".join(selection.get_selected_child(i).get_name()
                                        for i in range(selection.get_n_selected_children())))
+        # The caret went with the last click: that line has the focus, as its events said.
+        panel = listing.get_parent()
+        everything = lines_of(listing) + [panel.get_child_at_index(i) for i in range(panel.get_child_count())]
+        print("focused: " + ", ".join(node.get_name() or node.get_role_name() for node in everything
+                                      if node.get_state_set().contains(Atspi.StateType.FOCUSED)))
+        for h in heard:
+            if "focused" in h or "active-descendant" in h:
+                print("heard: " + h)
         heard.clear()
         press("Delete")
 
@@ -221,7 +233,7 @@ def main():
     Atspi.init()
     listener = Atspi.EventListener.new(on_event)
     for event in ("object:children-changed", "object:state-changed:selected", "object:selection-changed",
-                  "object:state-changed:defunct"):
+                  "object:state-changed:defunct", "object:state-changed:focused", "object:active-descendant-changed"):
         listener.register(event)
     command = sys.argv[1] if len(sys.argv) > 1 else ""
     if command == "read":

@@ -13,7 +13,7 @@
 # line's name and states, the buttons and their action, finds line 2 by its
 # place on the screen, selects lines 2 and 3 through the list's Selection
 # interface (one line more, then taken back by its index among the selected
-# ones), presses Delete through its action and hears the list announce the
+# ones) and hears the focus follow the caret, presses Delete through its action and hears the list announce the
 # removal; the host's queue has lost exactly those entries. Then Clear, and
 # Close: the window goes, the host goes on and saves its configuration.
 set -euo pipefail
@@ -77,6 +77,9 @@ out=$(client delete 2 3)
 echo "$out"
 check "lines 2 and 3 selected through the list's Selection, the one too many taken back" \
   "^selected: Søren Vindtræ - Kølig morgen ved Ørnefjeld, Tove Rask - Thin Ice Cartography$" "$out"
+# Each click moved the caret: the last one's line has the focus, and nothing else (the Close button had it before).
+check "the caret line has the focus, alone" "^focused: Orrin Feldgate - $" "$out"
+check "the list said which line is its active one" "^heard: object:active-descendant-changed 3 Orrin Feldgate" "$out"
 check "the list announces line 2's removal" "^heard: object:children-changed:remove 1 Søren Vindtræ" "$out"
 check "and line 3's" "^heard: object:children-changed:remove 2 Tove Rask" "$out"
 check "the client's cache has the four lines left" "^lines now: 4 (were 6)$" "$out"
