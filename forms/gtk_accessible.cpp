@@ -627,8 +627,8 @@ GtkAccessibility::Impl::~Impl() {
 // client that caches the list's children to read them again (an insertion at
 // no index), whatever the number of lines.
 void GtkAccessibility::Impl::AnnounceWhole(AtkObject* list) {
-    // A stand-in for the child the signal carries; transient, so that
-    // AT-SPI's bridge does not keep it.
+    // A stand-in for the child the signal must carry, defunct from the start,
+    // gone once the signal is sent.
     auto* stand_in = static_cast<SorvaleNode*>(g_object_new(sorvale_node_get_type(), nullptr));
     atk_object_set_role(ATK_OBJECT(stand_in), ATK_ROLE_LIST_ITEM);
     g_signal_emit_by_name(list, "children-changed::add", G_MAXUINT, stand_in);
