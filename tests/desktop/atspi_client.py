@@ -138,7 +138,7 @@ def read():
     for i in range(panel.get_child_count()):
         button = panel.get_child_at_index(i)
         if button.get_role() == Atspi.Role.PUSH_BUTTON:
-            actions = [button.get_action_name(i) for i in range(button.get_n_actions())]
+            actions = [button.get_action_name(k) for k in range(button.get_n_actions())]
             print(f"button: {button.get_name()} [{states_of(button)}] actions {','.join(actions)} index {button.get_index_in_parent()}")
 
 
@@ -148,7 +148,6 @@ def press(button_name):
     if button is None:
         raise AssertionError(f"no button {button_name}")
     button.do_action(0)
-    return frame, listing
 
 
 def delete(wanted):
