@@ -9,9 +9,12 @@
 #include "forms/application.h"
 #include "forms/cairo_painter.h"
 #include "forms/form.h"
+#include "forms/gtk_accessible.h"
 #include "forms/native_backend.h"
 
 #include <X11/Xatom.h>
+#include <glib/gstdio.h>
+#include <sys/stat.h>
 #include <gdk/gdkx.h>
 #include <gtk/gtk.h>
 // Xlib's macros that are the toolkit's names here.
@@ -223,6 +226,21 @@ std::optional<Rectangle> ClientOnScreen(GtkWidget* widget, std::optional<Padding
     return client;
 }
 
+// Whether D-Bus finds a session bus (or an accessibility bus given outright)
+// without launching one: an address in the environment, or the bus socket in
+// the user's runtime folder.
+bool SessionBus() {
+    for (const char* variable : {"AT_SPI_BUS_ADDRESS", "DBUS_SESSION_BUS_ADDRESS"})
+        if (const char* address = g_getenv(variable); address && *address) return true;
+    const char* runtime = g_getenv("XDG_RUNTIME_DIR");
+    if (!runtime || !*runtime) return false;
+    gchar* socket = g_build_filename(runtime, "bus", nullptr);
+    GStatBuf status{};
+    const bool found = g_stat(socket, &status) == 0 && S_ISSOCK(status.st_mode);
+    g_free(socket);
+    return found;
+}
+
 Form* FormOf(GtkWidget* widget) {
     GtkWidget* top = gtk_widget_get_toplevel(widget);
     return top ? static_cast<Form*>(g_object_get_data(G_OBJECT(top), kFormKey)) : nullptr;
@@ -262,9 +280,15 @@ struct GtkBackend::Impl final : NativeBackendState<FormWindow> {
     // the older ones would bring back a form the toolkit has left since, whose
     // activation asks for the focus again, and so on without end).
     std::deque<std::pair<const Form*, gint64>> activations;
+    // What assistive technology reads of each window (gtk_accessible.h).
+    std::unique_ptr<GtkAccessibility> accessibility;
 
     ~Impl() {
-        for (auto& [form, window] : TakeWindows()) Release(window);
+        for (auto& [form, window] : TakeWindows()) {
+            if (accessibility) accessibility->Retire(*form);
+            Release(window);
+        }
+        accessibility.reset();
     }
 
     static void Release(Window& window) {
@@ -455,8 +479,11 @@ std::unique_ptr<GtkBackend> GtkBackend::Open() {
         // The host prints and parses in the C locale; GTK would take the user's.
         gtk_disable_setlocale();
         gdk_set_allowed_backends("x11");
-        // No accessibility bus on a bare X server: without this GTK warns of it on every start.
-        g_setenv("NO_AT_BRIDGE", "1", FALSE);
+        // Assistive technology reads the windows through the accessibility
+        // bus, which the session bus starts. Where there is no session bus (a
+        // bare X server, a test's), the bridge is left off: it would only warn,
+        // or have D-Bus launch a bus of its own for the display.
+        if (!SessionBus()) g_setenv("NO_AT_BRIDGE", "1", FALSE);
         opened = gtk_init_check(nullptr, nullptr) != FALSE;
     }
     if (!opened || !gdk_display_get_default()) return nullptr;
@@ -467,6 +494,7 @@ std::unique_ptr<GtkBackend> GtkBackend::Open() {
     if (dpi <= 0) dpi = 96.0;
     impl->painter = std::make_unique<CairoPainter>(ThemePalette(), DesktopFont(), dpi);
     // Without a window manager nothing frames a window.
+    impl->accessibility = std::make_unique<GtkAccessibility>(*impl);
     impl->unframed = screen && GDK_IS_X11_SCREEN(screen) && std::string(gdk_x11_screen_get_window_manager_name(screen)) == "unknown";
     return std::unique_ptr<GtkBackend>(new GtkBackend(std::move(impl)));
 }
@@ -522,7 +550,7 @@ void GtkBackend::CreateWindow(Form& form) {
     g_object_set_data(G_OBJECT(widget), kBackendKey, impl_.get());
     // The toolkit activates the window when it is ready.
     gtk_window_set_focus_on_map(window, FALSE);
-    GtkWidget* area = gtk_drawing_area_new();
+    GtkWidget* area = impl_->accessibility->NewArea(form);
     gtk_widget_add_events(area, GDK_BUTTON_PRESS_MASK);
     gtk_container_add(GTK_CONTAINER(widget), area);
     gtk_widget_show(area);
@@ -560,6 +588,7 @@ void GtkBackend::DestroyWindow(Form& form) {
     std::optional<Impl::Window> window = impl_->TakeWindow(form);
     if (!window) return;
     std::erase_if(impl_->activations, [&](const auto& request) { return request.first == &form; });
+    impl_->accessibility->Retire(form);
     Impl::Release(*window);
 }
 
@@ -627,6 +656,10 @@ void GtkBackend::WaitForEvents() {
 }
 
 void GtkBackend::Wake() { g_main_context_wakeup(nullptr); }
+
+void GtkBackend::Notify(Form& form, const accessibility::Notice& notice) {
+    if (impl_->WindowOf(form)) impl_->accessibility->Notify(form, notice);
+}
 
 void* GtkBackend::NativeWindow(const Form& form) const {
     const Impl::Window* w = impl_->WindowOf(form);

@@ -50,6 +50,8 @@ public:
     std::optional<Padding> WindowFrame(const Form& form) override;
     // The form's display list drawn off-screen at its client size, as the window paints it.
     std::optional<Picture> Capture(Form& form) override;
+    // The tree's changes as ATK signals (gtk_accessible.h).
+    void Notify(Form& form, const accessibility::Notice& notice) override;
     // GLib's main context: its pending events without waiting, then
     // WaitForEvents blocks in it until an event or Wake.
     bool ProcessEvents() override;

@@ -10,7 +10,8 @@
 set -euo pipefail
 core=(cmake ninja-build g++ python3 libgtest-dev libstb-dev)
 linux=("${core[@]}" libgmock-dev libbenchmark-dev libicu-dev googletest libstb-dev libtag1-dev
-       libgtk-3-dev libedit-dev xvfb xauth xdotool x11-utils openbox fonts-wqy-microhei fonts-dejavu-core)
+       libgtk-3-dev libedit-dev xvfb xauth xdotool x11-utils openbox fonts-wqy-microhei fonts-dejavu-core
+       dbus-daemon at-spi2-core python3-gi gir1.2-atspi-2.0)
 # Both Windows builds compile their MSVC-mode files with clang and make import
 # libraries and strip sections with llvm's tools (cmake/msvc_mode.cmake); x86
 # programs run on Wine's 32-bit side, which is Debian's i386 architecture.

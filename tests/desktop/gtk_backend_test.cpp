@@ -279,4 +279,62 @@ TEST_F(GtkBackendTest, AWakeEndsAWaitFromAnotherThreadAndIsKeptUntilOne) {
     EXPECT_LT(waits, 100) << "the first wake ended one wait, not every one after it";
 }
 
+// What a screen reader reads, in the process: the client area's accessible
+// holds the tree, objects renumber with the lines and a removed line's goes
+// defunct, and requests wait for the event loop.
+TEST_F(GtkBackendTest, TheClientAreasAccessibleReadsTheTreeAndRequestsWaitForTheLoop) {
+    AtkObject* area = gtk_widget_get_accessible(gtk_bin_get_child(GTK_BIN(window)));
+    ASSERT_EQ(atk_object_get_n_accessible_children(area), 2) << "the list and the Close button";
+    AtkObject* list = atk_object_ref_accessible_child(area, 0);
+    AtkObject* close = atk_object_ref_accessible_child(area, 1);
+    ASSERT_EQ(atk_object_get_role(list), ATK_ROLE_LIST);
+    ASSERT_EQ(atk_object_get_role(close), ATK_ROLE_PUSH_BUTTON);
+    EXPECT_EQ(atk_object_get_parent(list), area);
+    AtkObject* two = atk_object_ref_accessible_child(list, 1);
+    AtkObject* three = atk_object_ref_accessible_child(list, 2);
+    EXPECT_EQ(std::string(atk_object_get_name(three)), "three");
+    const auto has = [](AtkObject* object, AtkStateType state) {
+        AtkStateSet* set = atk_object_ref_state_set(object);
+        const bool held = atk_state_set_contains_state(set, state);
+        g_object_unref(set);
+        return held;
+    };
+    // Line 1 at the middle of its row, in screen coordinates.
+    gint x = 0, y = 0, width = 0, height = 0;
+    atk_component_get_extents(ATK_COMPONENT(two), &x, &y, &width, &height, ATK_XY_SCREEN);
+    AtkObject* hit = atk_component_ref_accessible_at_point(ATK_COMPONENT(list), x + width / 2, y + height / 2, ATK_XY_SCREEN);
+    EXPECT_EQ(hit, two);
+    if (hit) g_object_unref(hit);
+
+    EXPECT_TRUE(atk_selection_add_selection(ATK_SELECTION(list), 2));
+    EXPECT_FALSE(form->list->GetSelected(2)) << "not inside the client's call";
+    Settle();
+    EXPECT_EQ(form->list->SelectedIndices(), (std::vector<int>{2}));
+    EXPECT_TRUE(has(three, ATK_STATE_SELECTED));
+
+    form->list->Items.RemoveAt(1);
+    EXPECT_TRUE(has(two, ATK_STATE_DEFUNCT));
+    EXPECT_EQ(atk_object_get_index_in_parent(three), 1) << "renumbered";
+    EXPECT_EQ(std::string(atk_object_get_name(three)), "three");
+    form->list->Items.Insert(0, u"zero");
+    EXPECT_EQ(atk_object_get_index_in_parent(three), 2) << "renumbered";
+    // A bulk update may have changed every line; past a thousand lines the
+    // list manages its descendants, so that AT-SPI's bridge walks none of them.
+    EXPECT_FALSE(has(list, ATK_STATE_MANAGES_DESCENDANTS));
+    form->list->BeginUpdate();
+    for (int i = 0; i < 1000; ++i) form->list->Items.Add(u"more");
+    form->list->EndUpdate();
+    EXPECT_TRUE(has(three, ATK_STATE_DEFUNCT));
+    EXPECT_TRUE(has(list, ATK_STATE_MANAGES_DESCENDANTS));
+    EXPECT_EQ(atk_object_get_n_accessible_children(list), 1006);
+
+    EXPECT_TRUE(atk_action_do_action(ATK_ACTION(close), 0));
+    EXPECT_TRUE(form->Visible()) << "not inside the client's call";
+    Settle();
+    EXPECT_EQ(forms::Application::OpenForms().size(), 0u);
+    EXPECT_TRUE(has(list, ATK_STATE_DEFUNCT));
+    EXPECT_EQ(atk_object_get_n_accessible_children(list), 0);
+    for (AtkObject* object : {list, close, two, three}) g_object_unref(object);
+}
+
 }  // namespace

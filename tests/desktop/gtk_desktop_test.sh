@@ -38,6 +38,10 @@ for tool in Xvfb xdotool xprop xwininfo; do
 done
 # The figures below are for GDK pixels the size of the X server's.
 unset WAYLAND_DISPLAY GDK_SCALE GDK_DPI_SCALE
+# These windows are read from outside through the X server only: off the
+# desktop's accessibility bus, where a developer's session has one
+# (atspi_test.sh reads them as a screen reader does, in a session of its own).
+export NO_AT_BRIDGE=1
 if [[ "$scenario" == wm || "$scenario" == place ]] && ! command -v openbox >/dev/null; then echo "SKIPPED: openbox is not installed"; exit 77; fi
 tmp=$(mktemp -d)
 xvfb=
@@ -200,7 +204,7 @@ case "$scenario" in
   backend)
     if "$backend_tests" >"$tmp/backend.out" 2>&1; then :; fi
     cat "$tmp/backend.out"
-    check "the backend's tests ran on the display and passed" "^\[  PASSED  \] 8 tests" "$(cat "$tmp/backend.out")"
+    check "the backend's tests ran on the display and passed" "^\[  PASSED  \] 9 tests" "$(cat "$tmp/backend.out")"
     ;;
   *)
     echo "unknown scenario $scenario" >&2
