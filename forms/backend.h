@@ -62,6 +62,7 @@
 
 namespace forms {
 
+class Control;
 class Form;
 
 class Backend {
@@ -156,6 +157,8 @@ void ResizeWindow(Form& form, Size outer);
 void CloseWindow(Form& form);
 // The user brought the window to the front.
 void ActivateWindow(Form& form);
+// Assistive technology gave the focus to `control` (activating its form), as a click would.
+void Focus(Control& control);
 }  // namespace input
 
 }  // namespace forms

@@ -5,6 +5,7 @@
 
 #include "forms/application.h"
 #include "forms/detail.h"
+#include "forms/notices.h"
 #include "forms/form.h"
 
 namespace forms {
@@ -47,6 +48,7 @@ void Control::SetText(const String& text) {
     if (text_ == text) return;
     text_ = text;
     Invalidate();
+    detail::Notify(*this, accessibility::Change::NameChanged);
 }
 
 void Control::SetLocation(Point location) { SetBoundsCore({location, bounds_.Size()}); }

@@ -3,7 +3,10 @@
 
 #include <deque>
 #include <functional>
+#include <utility>
 #include <vector>
+
+#include "forms/accessibility.h"
 
 namespace forms {
 
@@ -21,6 +24,8 @@ struct State {
     Backend* backend = nullptr;
     Form* active = nullptr;
     int dispatchDepth = 0;
+    // What each shown form last reported as focused (notices.h).
+    std::vector<std::pair<const Form*, accessibility::Node>> reportedFocus;
 };
 
 State& state();

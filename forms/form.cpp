@@ -9,6 +9,7 @@
 #include "forms/backend.h"
 #include "forms/button.h"
 #include "forms/detail.h"
+#include "forms/notices.h"
 
 namespace forms {
 
@@ -152,6 +153,7 @@ void Form::SetVisible(bool visible) {
     if (visible_ == visible) return;
     visible_ = visible;
     if (Backend* b = Application::GetBackend()) b->SetWindowVisible(*this, visible);
+    if (visible) detail::Notify(*this, accessibility::Change::Shown);
     if (!visible && detail::state().active == this) {
         detail::state().active = nullptr;
         Deactivate.Raise(*this, EventArgs());
@@ -180,6 +182,7 @@ void Form::Show() {
         if (IsDisposed()) return;
         visible_ = true;
         if (Backend* b = Application::GetBackend()) b->SetWindowVisible(*this, true);
+        detail::Notify(*this, accessibility::Change::Shown);
         MarkNeedsPaint();
         VisibleChanged.Raise(*this, EventArgs());
         if (IsDisposed()) return;
@@ -209,6 +212,7 @@ void Form::Activate() {
         previous->MarkNeedsPaint();
         previous->Deactivate.Raise(*previous, EventArgs());
     }
+    detail::NoteFocus(*this);
     Activated.Raise(*this, EventArgs());
 }
 
@@ -224,6 +228,7 @@ void Form::SetActiveControl(Control* control) {
     if (activeControl_) activeControl_->Invalidate();
     activeControl_ = control;
     MarkNeedsPaint();
+    detail::NoteFocus(*this);
 }
 
 void Form::CollectTabOrder(const Control& parent, std::vector<Control*>& out) {
@@ -328,6 +333,7 @@ void Form::ReleaseWindow() {
 
 void Form::Dispose(bool disposing) {
     if (disposing) {
+        detail::Notify(*this, accessibility::Change::Closed);
         detail::EndConstruction(this);
         if (visible_) SetVisible(false);
         if (detail::state().active == this) detail::state().active = nullptr;

@@ -99,5 +99,13 @@ void ActivateWindow(Form& form) {
     form.Activate();
 }
 
+void Focus(Control& control) {
+    DispatchScope scope;
+    Form* form = control.FindForm();
+    if (!form || !Live(*form)) return;
+    form->Activate();
+    if (!control.IsDisposed()) control.Focus();
+}
+
 }  // namespace input
 }  // namespace forms

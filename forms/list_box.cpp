@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <stdexcept>
+#include <utility>
 
 #include "forms/application.h"
 #include "forms/form.h"
+#include "forms/notices.h"
 #include "forms/text_backend.h"
 
 namespace forms {
@@ -14,6 +16,7 @@ namespace forms {
 int ObjectCollection::Add(String text) {
     ListBox& box = *owner_;
     box.lines_.Add(std::move(text));
+    box.LinesChanged(accessibility::Change::LinesInserted, Count() - 1, 1);
     box.Changed(false);
     return Count() - 1;
 }
@@ -24,6 +27,7 @@ void ObjectCollection::Insert(int index, String text) {
     const bool wasEmpty = Count() == 0;
     box.lines_.Insert(index, std::move(text));
     if (!wasEmpty && index <= box.caret_) ++box.caret_;
+    box.LinesChanged(accessibility::Change::LinesInserted, index, 1);
     box.Changed(false);
 }
 
@@ -35,6 +39,7 @@ void ObjectCollection::RemoveAt(int index) {
     box.caret_ = std::clamp(box.caret_, 0, std::max(0, count - 1));
     if (box.anchor_ >= count) box.anchor_ = count - 1;
     box.ClampTop();
+    box.LinesChanged(accessibility::Change::LinesRemoved, index, 1);
     box.Changed(wasSelected);
 }
 
@@ -48,6 +53,7 @@ void ObjectCollection::Clear() {
     box.caret_ = 0;
     box.anchor_ = -1;
     box.top_ = 0;
+    box.LinesChanged(accessibility::Change::LinesReset, 0, 0);
     box.Changed(hadSelection);
 }
 
@@ -69,14 +75,30 @@ void ListBox::CheckIndex(int index) const {
 }
 
 void ListBox::Changed(bool selection) {
-    if (updating_ == 0) Invalidate();
+    if (updating_ == 0) {
+        Invalidate();
+        if (selection) detail::Notify(*this, accessibility::Change::SelectionChanged);
+        detail::NoteFocus(*this);
+    } else {
+        pendingSelection_ = pendingSelection_ || selection;
+    }
     if (selection) SelectedIndexChanged.Raise(*this, EventArgs());
+}
+
+void ListBox::LinesChanged(accessibility::Change change, int index, int count) {
+    if (updating_ > 0) pendingLines_ = true;
+    else detail::Notify(*this, change, index, count);
 }
 
 void ListBox::EndUpdate() {
     if (updating_ > 0 && --updating_ == 0) {
         lines_.ReleaseRetired();
         Invalidate();
+        // What changed inside the update is reported as a whole.
+        if (std::exchange(pendingLines_, false))
+            detail::Notify(*this, accessibility::Change::LinesReset, 0, LineCount());
+        if (std::exchange(pendingSelection_, false)) detail::Notify(*this, accessibility::Change::SelectionChanged);
+        detail::NoteFocus(*this);
     }
 }
 
@@ -134,6 +156,13 @@ void ListBox::ClearSelected() {
     if (lines_.SelectedCount() == 0) return;
     lines_.ClearSelection();
     Changed(true);
+}
+
+void ListBox::SetCaretIndex(int index) {
+    CheckIndex(index);
+    caret_ = index;
+    ScrollIntoView(index);
+    Changed(false);
 }
 
 void ListBox::ClampTop() {

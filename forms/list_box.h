@@ -8,6 +8,7 @@
 
 #include <vector>
 
+#include "forms/accessibility.h"
 #include "forms/control.h"
 #include "forms/list_lines.h"
 
@@ -70,6 +71,8 @@ public:
     void SetTopIndex(int index);
     int CaretIndex() const { return caret_; }
     int AnchorIndex() const { return anchor_; }
+    // Moves the caret to `index` and scrolls it into view; the selection stays.
+    void SetCaretIndex(int index);
     // Whole lines that fit in the client area (at least 1).
     int PageSize() const;
     // The line at `point` in the client area, or -1 below the last line.
@@ -102,12 +105,16 @@ private:
     void MoveCaret(int caret, bool extend);
     void ClampTop();
     void Changed(bool selection);
+    // Reports lines inserted, removed or reset; inside an update, once at its end.
+    void LinesChanged(accessibility::Change change, int index, int count);
 
     ListLines lines_;
     int caret_ = 0;
     int anchor_ = -1;
     int top_ = 0;
     int updating_ = 0;
+    bool pendingLines_ = false;
+    bool pendingSelection_ = false;
     forms::SelectionMode selectionMode_ = forms::SelectionMode::One;
     bool integralHeight_ = true;
     bool formattingEnabled_ = false;
