@@ -36,6 +36,7 @@
 #define NOMINMAX
 #endif
 #include <windows.h>
+#include <unknwn.h>
 
 #include <deque>
 #include <map>

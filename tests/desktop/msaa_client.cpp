@@ -17,6 +17,8 @@
 //   press NAME      accDoDefaultAction on the client's child named NAME
 //   gone            waits for the window to go, then asks the objects it
 //                   still holds: what they answer
+//   listen MS       says "listening", then hears events for MS milliseconds
+//                   (what another program does to the window meanwhile)
 // Exit status 0, or 1 with a line that says what failed.
 #include <cstdio>
 #include <cstdlib>
@@ -95,10 +97,11 @@ std::string State(IAccessible* object, LONG child) {
     return text.empty() ? "normal" : text;
 }
 
-// What a VARIANT naming a node says: a child id, an object (by its name), or nothing.
-std::string Named(VARIANT& v) {
+// What a VARIANT that `from` answered says: a child id (with its name), an
+// object (its role and name), or nothing.
+std::string Named(IAccessible* from, VARIANT& v) {
     std::string text = "none";
-    if (V_VT(&v) == VT_I4) text = V_I4(&v) == CHILDID_SELF ? "self" : "child " + std::to_string(V_I4(&v));
+    if (V_VT(&v) == VT_I4) text = V_I4(&v) == CHILDID_SELF ? "self" : "child " + std::to_string(V_I4(&v)) + " " + Name(from, V_I4(&v));
     if (V_VT(&v) == VT_DISPATCH && V_DISPATCH(&v)) {
         IAccessible* object = nullptr;
         if (SUCCEEDED(V_DISPATCH(&v)->QueryInterface(__uuidof(IAccessible), reinterpret_cast<void**>(&object)))) {
@@ -180,9 +183,9 @@ void Read(IAccessible* client, IAccessible* list) {
         std::printf("line %ld %s role %s, state %s\n", static_cast<long>(line), Name(list, line).c_str(), Role(list, line).c_str(), State(list, line).c_str());
     VARIANT v;
     client->get_accFocus(&v);
-    std::printf("focus of the client: %s\n", Named(v).c_str());
+    std::printf("focus of the client: %s\n", Named(client, v).c_str());
     list->get_accFocus(&v);
-    std::printf("focus of the list: %s\n", Named(v).c_str());
+    std::printf("focus of the list: %s\n", Named(list, v).c_str());
     list->get_accSelection(&v);
     std::string selection = "none";
     if (V_VT(&v) == VT_UNKNOWN && V_UNKNOWN(&v)) {
@@ -191,12 +194,12 @@ void Read(IAccessible* client, IAccessible* list) {
             selection.clear();
             VARIANT item;
             ULONG got = 0;
-            while (each->Next(1, &item, &got) == S_OK && got == 1) selection += (selection.empty() ? "" : ", ") + Named(item);
+            while (each->Next(1, &item, &got) == S_OK && got == 1) selection += (selection.empty() ? "" : ", ") + Named(list, item);
             each->Release();
         }
         VariantClear(&v);
     } else {
-        selection = Named(v);
+        selection = Named(list, v);
     }
     std::printf("selection of the list: %s\n", selection.c_str());
     // Where a pointer over line 3 is, as the client and the list answer it.
@@ -204,22 +207,22 @@ void Read(IAccessible* client, IAccessible* list) {
     list->accLocation(&x, &y, &width, &height, Child(3));
     std::printf("line 3 is %ld x %ld\n", static_cast<long>(width), static_cast<long>(height));
     client->accHitTest(x + width / 2, y + height / 2, &v);
-    std::printf("hit test of the client at line 3: %s\n", Named(v).c_str());
+    std::printf("hit test of the client at line 3: %s\n", Named(client, v).c_str());
     list->accHitTest(x + width / 2, y + height / 2, &v);
-    std::printf("hit test of the list at line 3: %s\n", Named(v).c_str());
+    std::printf("hit test of the list at line 3: %s\n", Named(list, v).c_str());
     list->accNavigate(NAVDIR_FIRSTCHILD, Child(CHILDID_SELF), &v);
-    std::printf("first line: %s\n", Named(v).c_str());
+    std::printf("first line: %s\n", Named(list, v).c_str());
     list->accNavigate(NAVDIR_LASTCHILD, Child(CHILDID_SELF), &v);
-    std::printf("last line: %s\n", Named(v).c_str());
+    std::printf("last line: %s\n", Named(list, v).c_str());
     list->accNavigate(NAVDIR_NEXT, Child(2), &v);
-    std::printf("after line 2: %s\n", Named(v).c_str());
+    std::printf("after line 2: %s\n", Named(list, v).c_str());
     list->accNavigate(NAVDIR_PREVIOUS, Child(1), &v);
-    std::printf("before line 1: %s\n", Named(v).c_str());
+    std::printf("before line 1: %s\n", Named(list, v).c_str());
     IDispatch* parent = nullptr;
     list->get_accParent(&parent);
     V_VT(&v) = VT_DISPATCH;
     V_DISPATCH(&v) = parent;
-    std::printf("parent of the list: %s\n", Named(v).c_str());
+    std::printf("parent of the list: %s\n", Named(list, v).c_str());
     BSTR shortcut = nullptr;
     std::printf("keyboard shortcut of line 1: %s\n", list->get_accKeyboardShortcut(Child(1), &shortcut) == S_FALSE && !shortcut ? "none" : "some");
     SysFreeString(shortcut);
@@ -275,6 +278,11 @@ int main(int argc, char** argv) {
             if (!button) Fail("no child named " + name);
             result = client->accDoDefaultAction(Child(button));
             std::printf("press %s: 0x%08lx\n", name.c_str(), static_cast<unsigned long>(result));
+        } else if (step == "listen" && i + 1 < argc) {
+            const DWORD span = static_cast<DWORD>(std::atol(argv[++i]));
+            std::printf("listening\n");
+            std::fflush(stdout);
+            for (const DWORD start = GetTickCount(); GetTickCount() - start < span;) Settle(50);
         } else if (step == "gone") {
             for (int wait = 0; wait < 200 && IsWindow(window); ++wait) Settle(50);
             std::printf("the window is %s\n", IsWindow(window) ? "still there" : "gone");
