@@ -18,6 +18,8 @@
 #endif
 #include <windows.h>
 #include <windowsx.h>
+
+#include "forms/win32_accessible.h"
 // windows.h makes these names macros; here they are the toolkit's.
 #undef CreateWindow
 #undef SetWindowText
@@ -136,6 +138,8 @@ struct FormWindow {
     HWND hwnd = nullptr;
     HBITMAP buffer = nullptr;  // the client area as last presented
     Size bufferSize;
+    // What screen readers see of it; their objects may hold it after the window is gone.
+    std::shared_ptr<AccessibleWindow> accessible;
 };
 
 }  // namespace
@@ -158,9 +162,16 @@ struct Win32Backend::Impl final : NativeBackendState<FormWindow> {
     Mode mode = Mode::Driven;
     bool pumpScheduled = false;  // embedded: a pump message or timer is on its way
     bool pumping = false;        // embedded: inside a pump step of ours
+    // The thread is in a single-threaded apartment, where screen readers'
+    // calls reach the windows' objects (win32_accessible.h).
+    bool apartment = false;
 
     ~Impl() {
         for (auto& [form, window] : TakeWindows()) Release(window);
+        // Driven, the apartment is the backend's to leave. Embedded, the
+        // component's entry entered it too, and the backend goes when the DLL
+        // is unloaded, where the component-object runtime must not be called.
+        if (apartment && mode == Mode::Driven) LeaveApartment();
         if (parking) ::DestroyWindow(parking);
         if (measure) DeleteDC(measure);
         if (font) DeleteObject(font);
@@ -175,6 +186,7 @@ struct Win32Backend::Impl final : NativeBackendState<FormWindow> {
     static Form* FormOf(HWND hwnd) { return reinterpret_cast<Form*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA)); }
 
     static void Release(const Window& window) {
+        if (window.accessible) window.accessible->Retire();
         SetWindowLongPtrW(window.hwnd, GWLP_USERDATA, 0);
         ::DestroyWindow(window.hwnd);
         if (window.buffer) DeleteObject(window.buffer);
@@ -262,6 +274,12 @@ struct Win32Backend::Impl final : NativeBackendState<FormWindow> {
         RECT below{0, window.bufferSize.Height, std::min<LONG>(window.bufferSize.Width, client.right), client.bottom};
         if (right.left < right.right) FillRect(target, &right, GetSysColorBrush(COLOR_BTNFACE));
         if (below.top < below.bottom) FillRect(target, &below, GetSysColorBrush(COLOR_BTNFACE));
+    }
+
+    std::shared_ptr<AccessibleWindow> AccessibleOf(HWND hwnd) {
+        const Form* form = FormOf(hwnd);
+        const Window* window = form ? WindowOf(*form) : nullptr;
+        return window ? window->accessible : nullptr;
     }
 
     LRESULT Handle(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
@@ -355,6 +373,14 @@ LRESULT Win32Backend::Impl::Handle(HWND hwnd, UINT message, WPARAM wParam, LPARA
         case WM_CLOSE:
             Deliver(FormOf(hwnd), [](Form& form) { input::CloseWindow(form); });
             return 0;
+        case WM_GETOBJECT:
+            if (apartment)
+                if (const std::shared_ptr<AccessibleWindow> accessible = AccessibleOf(hwnd))
+                    if (const LRESULT object = accessible->Answer(wParam, lParam)) return object;
+            break;
+        case AccessibleWindow::kRequestMessage:
+            if (const std::shared_ptr<AccessibleWindow> accessible = AccessibleOf(hwnd)) accessible->RunRequest();
+            return 0;
         default: break;
     }
     return DefWindowProcW(hwnd, message, wParam, lParam);
@@ -396,6 +422,7 @@ std::unique_ptr<Win32Backend> Win32Backend::Open(Mode mode) {
     impl->lineHeight = static_cast<int>(tm.tmHeight);
     impl->metrics = {average_char_width(extent.cx), impl->lineHeight};
     impl->wake = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    impl->apartment = EnterApartment();
     impl->Attach(true);
     return std::unique_ptr<Win32Backend>(new Win32Backend(std::move(impl)));
 }
@@ -455,7 +482,9 @@ void Win32Backend::CreateWindow(Form& form) {
     const Rectangle b = form.Bounds();
     HWND hwnd = CreateWindowExW(s.exStyle, kClassName, L"", s.style, b.X, b.Y, b.Width, b.Height, owner, nullptr, impl_->module, &form);
     if (!hwnd) throw std::runtime_error("cannot create a window (system error " + std::to_string(GetLastError()) + ")");
-    impl_->AddWindow(form).hwnd = hwnd;
+    Impl::Window& window = impl_->AddWindow(form);
+    window.hwnd = hwnd;
+    window.accessible = std::make_shared<AccessibleWindow>(hwnd, form, *impl_);
 }
 
 void Win32Backend::DestroyWindow(Form& form) {
@@ -538,6 +567,11 @@ std::optional<Picture> Win32Backend::Capture(Form& form) {
     // 32-bit DIB pixels are 0x00RRGGBB: opaque.
     for (std::uint32_t& pixel : picture.argb) pixel |= 0xFF000000u;
     return picture;
+}
+
+void Win32Backend::Notify(Form& form, const accessibility::Notice& notice) {
+    ToolkitCall call(*impl_);
+    if (Impl::Window* w = impl_->WindowOf(form); w && w->accessible) w->accessible->Notify(notice);
 }
 
 void Win32Backend::PumpRequested() { impl_->SchedulePump(); }

@@ -11,6 +11,11 @@
 // moves, resizes and activation go to forms::input. Properties are read when
 // the window is created; changing them later changes nothing native.
 //
+// Screen readers read each window through Microsoft Active Accessibility
+// (win32_accessible.h): Open enters the thread into a single-threaded
+// apartment for their calls, WM_GETOBJECT answers the form's tree, Notify
+// raises their events, and what they ask for runs from a posted message.
+//
 // Messages that arrive while the toolkit itself calls the backend are the
 // echo of its own request (a move it asked for, an activation it made) and
 // are not handed back as input. One backend per process, on the thread that
@@ -70,6 +75,8 @@ public:
     std::optional<Padding> WindowFrame(const Form& form) override;
     // Through PrintWindow: the window paints itself into a bitmap, read back with GetDIBits.
     std::optional<Picture> Capture(Form& form) override;
+    // Raises the screen readers' event (win32_accessible.h).
+    void Notify(Form& form, const accessibility::Notice& notice) override;
     void PumpRequested() override;
     bool ProcessEvents() override;
     void WaitForEvents() override;

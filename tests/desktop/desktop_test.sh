@@ -4,7 +4,7 @@
 # input sent through the X server (xdotool) as a user's would come, and the
 # window read back from outside (window_probe.exe, xprop).
 #
-#   desktop_test.sh SCENARIO HOST.exe COMPONENT.dll PROBE.exe [BACKEND_TESTS.exe [EMBEDDED_TESTS.exe]]
+#   desktop_test.sh SCENARIO HOST.exe COMPONENT.dll PROBE.exe [BACKEND_TESTS.exe [EMBEDDED_TESTS.exe [MSAA_CLIENT.exe]]]
 #
 # SCENARIO: frame (a top-most tool window off the taskbar, of the design
 # size), input (click, Delete, a move, Esc, and the place kept for the next
@@ -14,7 +14,10 @@
 # component's DLL holds it, on a plain message loop: EMBEDDED_TESTS.exe), wm
 # (under Openbox, as a user's desktop has it: three starts, each with a Wine
 # server of its own, open and close the window twice at its design size and
-# save that size; a resize by the user is what the next start opens at).
+# save that size; a resize by the user is what the next start opens at), msaa
+# (a screen reader in a process of its own, MSAA_CLIENT.exe, reads every line,
+# selects lines, presses Delete, Clear and Close through Microsoft Active
+# Accessibility and hears the events; the host's queue says what it did).
 #
 # Found on the way: with no window manager on the display, Wine draws the
 # frame itself, so the X window is the whole 150 x 308 window; and it sets
@@ -29,13 +32,14 @@
 # Wine runs in a prefix of these tests' own (<build>/wine-prefix-desktop), so
 # that its server speaks to this display alone; the tests take turns on it.
 set -euo pipefail
-(($# >= 4 && $# <= 6)) || { echo "usage: $0 frame|input|screenshot|backend|embedded|wm HOST.exe COMPONENT.dll PROBE.exe [BACKEND_TESTS.exe [EMBEDDED_TESTS.exe]]" >&2; exit 2; }
+(($# >= 4 && $# <= 7)) || { echo "usage: $0 frame|input|screenshot|backend|embedded|wm|msaa HOST.exe COMPONENT.dll PROBE.exe [BACKEND_TESTS.exe [EMBEDDED_TESTS.exe [MSAA_CLIENT.exe]]]" >&2; exit 2; }
 scenario=$1
 host=$2
 component=$3
 probe=$4
 backend_tests=${5:-}
 embedded_tests=${6:-}
+msaa_client=${7:-}
 source=$(cd "$(dirname "$0")/../.." && pwd)
 build=$(cd "$(dirname "$host")" && pwd)
 while [ "$build" != / ] && [ ! -f "$build/CMakeCache.txt" ]; do build=$(dirname "$build"); done
@@ -178,7 +182,7 @@ case "$scenario" in
   backend)
     if wine "$backend_tests" 2>&1 | tr -d '\r' >"$tmp/backend.out"; then :; fi
     cat "$tmp/backend.out"
-    check "the backend's tests ran on the display and passed" "^\[  PASSED  \] 7 tests" "$(cat "$tmp/backend.out")"
+    check "the backend's tests ran on the display and passed" "^\[  PASSED  \] 8 tests" "$(cat "$tmp/backend.out")"
     ;;
   embedded)
     if wine "$embedded_tests" --gtest_filter='EmbeddedToolkit.*' 2>&1 | tr -d '\r' >"$tmp/embedded.out"; then :; fi
@@ -222,6 +226,86 @@ case "$scenario" in
     fresh_host
     ask "open View/Sorvale; show"
     check "the next start opens the window at the size the user left" "window at (0, 0), 180 x 400:" "$reply"
+    stop_host
+    ;;
+  msaa)
+    # The client's steps (msaa_client.cpp) against the window, and the events they raised.
+    client() { wine "$msaa_client" "$@" 2>&1 | tr -d '\r'; }
+    same() {  # same NAME EXPECTED ACTUAL
+      if [ "$2" = "$3" ]; then echo "ok: $1"; else echo "FAILED: $1 (expected '$2', got '$3')"; failures=$((failures + 1)); fi
+    }
+    # The queue's entries, one a line, as the host lists them.
+    entries() { ask "sync; queue"; sed -n 's/^ *[0-9][0-9]*\. //p' <<<"$reply"; }
+    # A window picture's marks of the first six lines: * selected, > caret, # both, . neither.
+    marks() { ask "sync; show"; sed -n '/^---/,$p' <<<"$reply" | sed -n '2,7p' | cut -c1 | tr ' ' . | tr -d '\n'; }
+    start_host
+    ask "open View/Sorvale; sync"
+    mapfile -t queued < <(entries)
+    check "the host queued six entries" "^6$" "${#queued[@]}"
+    said=$(client read)
+    check "the client is the form, named by its title, with the list and three buttons" '^client "Sorvale" role client, 4 children$' "$said"
+    check "the list is an object of its own, multi-selectable" '^child [1-4] object "" role list, .*multiselectable' "$said"
+    check "with the queue's six lines" '^list "" role list, 6 lines' "$said"
+    # The window shows as much of each line as fits its width.
+    ask "sync; show"
+    mapfile -t rows < <(sed -n '/^---/,$p' <<<"$reply" | sed -n '2,7p' | cut -c2- | sed 's/ *$//')
+    for i in 1 2 3 4 5 6; do
+      name=$(sed -n "s/^line $i \"\(.*\)\" role list item, state .*selectable.*/\1/p" <<<"$said")
+      same "line $i reads as the window shows it" "${rows[i - 1]}" "${name:0:${#rows[i - 1]}}"
+    done
+    check "the buttons are push buttons pressed by \"Press\"" '^child [1-4] "Delete" role push button, action "Press"' "$said"
+    check "Clear is one" '^child [1-4] "Clear" role push button, action "Press"' "$said"
+    check "Close is one, first in the tab order, with the focus" '^child 1 "Close" role push button, action "Press", state focused' "$said"
+    check "the client says so" '^focus of the client: child 1 "Close"$' "$said"
+    check "the list has no focus to give" '^focus of the list: none$' "$said"
+    check "nothing is selected yet" '^selection of the list: none$' "$said"
+    check "a line is 13 pixels high" '^line 3 is [0-9]* x 13$' "$said"
+    check "a point on line 3 is in the list for the client" '^hit test of the client at line 3: object list' "$said"
+    check "and is line 3 for the list" '^hit test of the list at line 3: child 3 "' "$said"
+    check "navigation: the first line" '^first line: child 1 "' "$said"
+    check "the last" '^last line: child 6 "' "$said"
+    check "the next" '^after line 2: child 3 "' "$said"
+    check "nothing before the first" '^before line 1: none$' "$said"
+    check "the list's parent is the client" '^parent of the list: object client "Sorvale"$' "$said"
+    check "lines have no keyboard shortcut" '^keyboard shortcut of line 1: none$' "$said"
+    said=$(client select 2 take select 3 add select 4 add select 4 remove select 5 focus read)
+    check "taking the selection: line 2 alone is selected" "^event selection list line 2 \"" "$said"
+    check "adding line 3" "^event selection add list line 3 \"" "$said"
+    check "adding line 4" "^event selection add list line 4 \"" "$said"
+    check "removing line 4" "^event selection remove list line 4 \"" "$said"
+    check "the caret follows, as a Ctrl click's does" "^event focus list line 3 \"" "$said"
+    check "taking the focus moves it to line 5" "^event focus list line 5 \"" "$said"
+    check "the list says which lines are selected" '^selection of the list: child 2 ".*", child 3 ".*"$' "$said"
+    check "line 5 has the focus and is not selected" '^line 5 .*state focused' "$said"
+    check "the window shows lines 2 and 3 selected and the caret on 5" '^\.\*\*\.>\.$' "$(marks)"
+    said=$(client press Delete)
+    check "pressing Delete is accepted" '^press "Delete": 0x00000000$' "$said"
+    # The window reloads its lines from the host's queue: one change for the client.
+    check "the client hears the list's lines change" '^event reorder list' "$said"
+    check "and the focus go to the button it pressed" '^event focus client child [1-4] "Delete"$' "$said"
+    check "and the line after the deleted ones selected in their place" "^event selection list line 2 \"${queued[3]:0:5}" "$said"
+    mapfile -t left < <(entries)
+    same "the host's queue lost exactly the two selected entries" \
+      "$(printf '%s|' "${queued[0]}" "${queued[3]}" "${queued[4]}" "${queued[5]}")" "$(printf '%s|' "${left[@]}")"
+    # What the host does meanwhile: the head taken (one line removed), an entry added (a reload).
+    wine "$msaa_client" listen 4000 >"$tmp/heard" 2>&1 &
+    listener=$!
+    for _ in $(seq 200); do grep -q '^listening' "$tmp/heard" && break; sleep 0.05; done
+    ask "play; sync; enqueue 1; sync"
+    wait "$listener" || true
+    said=$(tr -d '\r' <"$tmp/heard")
+    check "the client hears the head's line go when it starts playing" '^event destroy list line 1$' "$said"
+    check "and the list change when an entry is added" '^event reorder list' "$said"
+    said=$(client press Clear read)
+    check "Clear empties the list the client reads" '^list "" role list, 0 lines' "$said"
+    check "and the client hears the list change" '^event \(reorder\|destroy\) list' "$said"
+    ask "sync; queue"
+    check "the host's queue is empty" "playback queue, 0 entries\|queue is empty" "$reply"
+    said=$(client press Close gone)
+    check "Close closes the window" '^the window is gone$' "$said"
+    check "what the client still holds answers as cut off" '^the client it held fails (0x[0-9a-f]*), the list fails' "$said"
+    until_shows "show" "no window open"
+    check "the host has no window open" "(no window open)" "$reply"
     stop_host
     ;;
   *)

@@ -2,7 +2,8 @@
 // virtual display): the native window has the form's styles and the system's
 // frame, input posted to it reaches the toolkit, the toolkit's own requests
 // are not handed back as input, a handler's error comes out of the event
-// loop, and Capture reads back what Present drew.
+// loop, Capture reads back what Present drew, and a screen reader's requests
+// (MSAA, read in this process) wait for the window's own queue.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -24,6 +25,8 @@
 #include "picker_form.h"
 
 #include <windows.h>
+#include <ole2.h>
+#include <oleacc.h>
 // windows.h makes these names macros; here they are the toolkit's.
 #undef CreateWindow
 #undef SetWindowText
@@ -211,6 +214,53 @@ TEST_F(Win32BackendTest, AWakeEndsAWaitFromAnotherThreadAndIsKeptUntilOne) {
     waker.join();
     EXPECT_LT(waited, wake_bound_ms) << "the wake from the other thread ends the wait";
     EXPECT_LT(waits, 100) << "the first wake ended one wait, not every one after it";
+}
+
+VARIANT ChildId(LONG id) {
+    VARIANT v;
+    VariantInit(&v);
+    V_VT(&v) = VT_I4;
+    V_I4(&v) = id;
+    return v;
+}
+
+TEST_F(Win32BackendTest, AScreenReadersRequestsWaitForTheWindowsQueueAndItsObjectsOutliveTheWindow) {
+    IAccessible* client = nullptr;
+    ASSERT_EQ(AccessibleObjectFromWindow(hwnd, static_cast<DWORD>(OBJID_CLIENT), __uuidof(IAccessible), reinterpret_cast<void**>(&client)), S_OK);
+    IDispatch* listObject = nullptr;
+    ASSERT_EQ(client->get_accChild(ChildId(1), &listObject), S_OK);
+    IAccessible* list = nullptr;
+    ASSERT_EQ(listObject->QueryInterface(__uuidof(IAccessible), reinterpret_cast<void**>(&list)), S_OK);
+
+    // Nothing happens inside the client's call; the line ids it gave follow
+    // their lines until the requests run, and one whose line went is dropped.
+    EXPECT_EQ(list->accSelect(SELFLAG_TAKESELECTION, ChildId(5)), S_OK);
+    EXPECT_EQ(list->accSelect(SELFLAG_ADDSELECTION, ChildId(6)), S_OK);
+    EXPECT_EQ(list->accSelect(SELFLAG_TAKESELECTION | SELFLAG_ADDSELECTION, ChildId(1)), E_INVALIDARG);
+    EXPECT_TRUE(form->list->SelectedIndices().empty());
+    form->list->Items.RemoveAt(5);
+    form->list->Items.RemoveAt(0);
+    Settle();
+    EXPECT_EQ(form->list->SelectedIndices(), (std::vector<int>{3})) << "line 5, now the fourth; line 6 went";
+
+    // A handler's error from a request comes out of the event loop, as a click's does.
+    form->closeButton->Click += [](forms::Object&, const forms::EventArgs&) { throw std::runtime_error("the handler failed"); };
+    EXPECT_EQ(client->accDoDefaultAction(ChildId(2)), S_OK);
+    EXPECT_TRUE(IsWindow(hwnd));
+    EXPECT_THROW(backend->ProcessEvents(), std::runtime_error);
+    Settle();
+    EXPECT_FALSE(IsWindow(hwnd)) << "the Close button's own handler ran first";
+
+    // What a client still holds answers as cut off, and lets go cleanly.
+    LONG count = 0;
+    BSTR name = nullptr;
+    const HRESULT fromClient = client->get_accChildCount(&count), fromList = list->get_accName(ChildId(1), &name);
+    EXPECT_TRUE(fromClient == CO_E_OBJNOTCONNECTED || fromClient == RPC_E_DISCONNECTED) << std::hex << fromClient;
+    EXPECT_TRUE(fromList == CO_E_OBJNOTCONNECTED || fromList == RPC_E_DISCONNECTED) << std::hex << fromList;
+    EXPECT_EQ(name, nullptr);
+    list->Release();
+    listObject->Release();
+    client->Release();
 }
 
 }  // namespace

@@ -162,6 +162,33 @@ bool check_window(host& p_host) {
               }
           });
 
+    // A screen reader in a process of its own (tests/desktop/msaa_client.cpp,
+    // named by SORVALE_MSAA_CLIENT), while this thread's plain loop runs.
+    wchar_t command[600] = L"\"";
+    const DWORD length = GetEnvironmentVariableW(L"SORVALE_MSAA_CLIENT", command + 1, 500);
+    if (length == 0 || length >= 500) {
+        skip_check("a screen reader through MSAA", "SORVALE_MSAA_CLIENT names no client program");
+    } else {
+        check("a screen reader in another process reads the lines and presses Clear through MSAA", [&](check_result& r) {
+            const int removals = manager.m_removals;
+            memcpy(command + 1 + length, L"\" read press Clear", sizeof L"\" read press Clear");
+            STARTUPINFOW startup = {};
+            startup.cb = sizeof startup;
+            PROCESS_INFORMATION process = {};
+            // Its standard handles are this program's: what it says shows in this run's output.
+            if (!r.expect(CreateProcessW(nullptr, command, nullptr, nullptr, 1, 0, nullptr, nullptr, &startup, &process) != 0,
+                          "the client did not start (error %lu)", GetLastError()))
+                return;
+            const bool ended = pump_until(20000, [&] { return MsgWaitForMultipleObjects(1, &process.hProcess, 0, 0, 0) == 0; });
+            DWORD code = 1;
+            GetExitCodeProcess(process.hProcess, &code);
+            CloseHandle(process.hThread);
+            CloseHandle(process.hProcess);
+            r.expect(ended && code == 0, "the client %s with %lu", ended ? "ended" : "still runs", code);
+            r.expect(manager.m_removals != removals && manager.m_count == 0, "%u entries left", manager.m_count);
+        });
+    }
+
     check("Esc closes the window, and the configuration then holds its size", [&](check_result& r) {
         press(window, VK_ESCAPE);
         r.expect(pump_until(3000, [] { return queue_window() == nullptr; }), "the window is still there");

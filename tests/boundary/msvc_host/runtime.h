@@ -55,6 +55,21 @@ struct MSG {
     DWORD time;
     POINT pt;
 };
+struct STARTUPINFOW {
+    DWORD cb;
+    wchar_t* lpReserved;
+    wchar_t* lpDesktop;
+    wchar_t* lpTitle;
+    DWORD dwX, dwY, dwXSize, dwYSize, dwXCountChars, dwYCountChars, dwFillAttribute, dwFlags;
+    unsigned short wShowWindow, cbReserved2;
+    unsigned char* lpReserved2;
+    HANDLE hStdInput, hStdOutput, hStdError;
+};
+static_assert(sizeof(STARTUPINFOW) == (sizeof(void*) == 8 ? 104 : 68), "STARTUPINFOW as Windows lays it out");
+struct PROCESS_INFORMATION {
+    HANDLE hProcess, hThread;
+    DWORD dwProcessId, dwThreadId;
+};
 
 #define SYSTEM_CALL extern "C" __declspec(dllimport)
 SYSTEM_CALL HMODULE __stdcall LoadLibraryW(const wchar_t* p_path);
@@ -84,6 +99,12 @@ SYSTEM_CALL LPARAM __stdcall DispatchMessageW(const MSG* p_message);
 SYSTEM_CALL DWORD __stdcall MsgWaitForMultipleObjects(DWORD p_count, const HANDLE* p_handles, BOOL p_all,
                                                       DWORD p_milliseconds, DWORD p_wake_mask);
 SYSTEM_CALL BOOL __stdcall GetKeyboardState(unsigned char* p_keys);
+SYSTEM_CALL DWORD __stdcall GetEnvironmentVariableW(const wchar_t* p_name, wchar_t* p_value, DWORD p_size);
+SYSTEM_CALL BOOL __stdcall CreateProcessW(const wchar_t* p_program, wchar_t* p_command, void* p_process_security,
+                                          void* p_thread_security, BOOL p_inherit, DWORD p_flags, void* p_environment,
+                                          const wchar_t* p_folder, STARTUPINFOW* p_startup, PROCESS_INFORMATION* p_process);
+SYSTEM_CALL BOOL __stdcall GetExitCodeProcess(HANDLE p_process, DWORD* p_code);
+SYSTEM_CALL BOOL __stdcall CloseHandle(HANDLE p_handle);
 SYSTEM_CALL BOOL __stdcall SetKeyboardState(unsigned char* p_keys);
 #undef SYSTEM_CALL
 

@@ -3,11 +3,14 @@
 # virtual X display of their own with a window manager, as the real-window
 # tests run (tests/desktop): the same Wine prefix, made the same way.
 #
-#   window_test.sh MSVC_TEST_HOST.exe COMPONENT.dll
+#   window_test.sh MSVC_TEST_HOST.exe COMPONENT.dll [MSAA_CLIENT.exe]
+#
+# With MSAA_CLIENT.exe (tests/desktop/msaa_client.cpp) a screen reader reads
+# and drives the window from a process of its own too.
 #
 # The exit status is the test host's: 77 when no window appeared to check.
 set -euo pipefail
-(($# == 2)) || { echo "usage: $0 MSVC_TEST_HOST.exe COMPONENT.dll" >&2; exit 2; }
+(($# == 2 || $# == 3)) || { echo "usage: $0 MSVC_TEST_HOST.exe COMPONENT.dll [MSAA_CLIENT.exe]" >&2; exit 2; }
 host=$1
 component=$2
 source=$(cd "$(dirname "$0")/../../.." && pwd)
@@ -45,6 +48,7 @@ if command -v openbox >/dev/null; then
   for _ in $(seq 100); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break; sleep 0.05; done
 fi
 
+if (($# == 3)); then export SORVALE_MSAA_CLIENT="Z:$(cd "$(dirname "$3")" && pwd)/$(basename "$3")"; fi
 status=0
 wine "$host" --window "Z:$(cd "$(dirname "$component")" && pwd)/$(basename "$component")" | tr -d '\r' || status=$?
 exit "$status"
