@@ -284,9 +284,10 @@ AtkObject* ChildAt(Impl* impl, Form& form, a11y::Node within, AtkObject* self, g
         sx += ox;
         sy += oy;
     }
-    const auto [left, top] = impl->Origin(form);
+    // A plain pair: clang before 16 cannot capture a structured binding in a lambda.
+    const std::pair<int, int> origin = impl->Origin(form);
     return Guarded<AtkObject*>(nullptr, [&]() -> AtkObject* {
-        a11y::Node hit = a11y::HitTest(form, {sx - left, sy - top});
+        a11y::Node hit = a11y::HitTest(form, {sx - origin.first, sy - origin.second});
         while (hit && a11y::Parent(hit) != within) hit = a11y::Parent(hit);
         if (!hit) return nullptr;
         return ATK_OBJECT(g_object_ref(impl->ObjectFor(form, hit)));
