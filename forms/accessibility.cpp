@@ -274,6 +274,7 @@ Node* ReportedFocus(const Form& form) {
 }  // namespace
 
 void Notify(Control& control, Change change, int index, int count) {
+    if (!Application::GetBackend()) return;  // headless: the common case, kept cheap
     Form* form = control.FindForm();
     Backend* backend = ReportingTo(form);
     if (!backend) return;
@@ -304,6 +305,7 @@ void NoteFocus(Form& form) {
 }
 
 void NoteFocus(Control& control) {
+    if (!Application::GetBackend()) return;
     if (Form* form = control.FindForm()) NoteFocus(*form);
 }
 
