@@ -32,13 +32,7 @@ bool Appears(const Control& control) {
 // The visible children of `parent` in reading order: the tab order's
 // (ascending TabIndex, on a tie the later added first), panels flattened.
 void Collect(const Control& parent, std::vector<Control*>& out) {
-    std::vector<Control*> siblings;
-    for (int i = 0; i < parent.Controls.Count(); ++i) siblings.push_back(parent.Controls[i]);
-    std::stable_sort(siblings.begin(), siblings.end(), [&](const Control* a, const Control* b) {
-        if (a->TabIndex() != b->TabIndex()) return a->TabIndex() < b->TabIndex();
-        return parent.Controls.IndexOf(a) > parent.Controls.IndexOf(b);
-    });
-    for (Control* c : siblings) {
+    for (Control* c : detail::ChildrenInTabOrder(parent)) {
         if (!c->Visible()) continue;
         if (Appears(*c)) out.push_back(c);
         else Collect(*c, out);
@@ -132,9 +126,14 @@ int ChildCount(Node node) {
 }
 
 Node Child(Node node, int index) {
-    if (index < 0 || index >= ChildCount(node)) throw std::out_of_range("no such child");
-    if (AsList(node)) return Node{node.control, index};
-    return Node{ChildControls(node)[static_cast<std::size_t>(index)]};
+    if (!node || IsLine(node) || index < 0) throw std::out_of_range("no such child");
+    if (ListBox* list = AsList(node)) {
+        if (index >= list->Items.Count()) throw std::out_of_range("no such child");
+        return Node{node.control, index};
+    }
+    const std::vector<Control*> children = ChildControls(node);
+    if (static_cast<std::size_t>(index) >= children.size()) throw std::out_of_range("no such child");
+    return Node{children[static_cast<std::size_t>(index)]};
 }
 
 Node Parent(Node node) {
@@ -167,10 +166,9 @@ Node HitTest(Form& form, Point point) {
     Node found = Root(form);
     for (bool deeper = true; deeper;) {
         deeper = false;
-        for (int i = 0, n = ChildCount(found); i < n && !AsList(found); ++i) {
-            const Node child = Child(found, i);
-            if (!Bounds(child).Contains(point)) continue;
-            found = child;
+        for (Control* child : ChildControls(found)) {
+            if (!Bounds(Node{child}).Contains(point)) continue;
+            found = Node{child};
             deeper = true;
             break;
         }

@@ -37,6 +37,8 @@ void EndConstruction(Form* form);
 // Queues a disposed form for freeing.
 void ScheduleFree(Form* form);
 void FreeDisposed();
+// The children of `parent` in tab order: ascending TabIndex, on a tie the later added first.
+std::vector<Control*> ChildrenInTabOrder(const Control& parent);
 // Every form drops its references to `control`.
 void ForgetControl(const Control* control);
 // There is work for the next pump step: tells the backend (Backend::PumpRequested).

@@ -231,14 +231,19 @@ void Form::SetActiveControl(Control* control) {
     detail::NoteFocus(*this);
 }
 
-void Form::CollectTabOrder(const Control& parent, std::vector<Control*>& out) {
-    std::vector<Control*> siblings = parent.children_;
+std::vector<Control*> detail::ChildrenInTabOrder(const Control& parent) {
+    std::vector<Control*> siblings;
+    for (int i = 0; i < parent.Controls.Count(); ++i) siblings.push_back(parent.Controls[i]);
     std::stable_sort(siblings.begin(), siblings.end(), [&](const Control* a, const Control* b) {
         if (a->TabIndex() != b->TabIndex()) return a->TabIndex() < b->TabIndex();
         // Equal TabIndex: the later added comes first.
         return parent.Controls.IndexOf(a) > parent.Controls.IndexOf(b);
     });
-    for (Control* c : siblings) {
+    return siblings;
+}
+
+void Form::CollectTabOrder(const Control& parent, std::vector<Control*>& out) {
+    for (Control* c : detail::ChildrenInTabOrder(parent)) {
         if (!c->Visible() || !c->Enabled()) continue;
         if (c->IsSelectable() && c->TabStop()) out.push_back(c);
         CollectTabOrder(*c, out);
