@@ -37,19 +37,11 @@ tmp=$(mktemp -d)
 # The bridge's sockets go in the runtime folder: this one, not the user's.
 mkdir -m 700 "$tmp/runtime"
 export XDG_RUNTIME_DIR=$tmp/runtime
-xvfb=
-wm=
 host_command=("$host")
 x_search=(--onlyvisible)
 # shellcheck source=tests/desktop/harness.sh
 source "$(dirname "$0")/harness.sh"
-cleanup() {
-  if [ -n "$host_pid" ]; then kill "$host_pid" 2>/dev/null || true; fi
-  if [ -n "$wm" ]; then kill "$wm" 2>/dev/null || true; fi
-  if [ -n "$xvfb" ]; then kill "$xvfb" 2>/dev/null || true; fi
-  rm -rf "$tmp"
-}
-trap cleanup EXIT
+trap end_desktop EXIT
 
 start_display
 HOME=$tmp openbox --sm-disable >/dev/null 2>&1 &

@@ -50,18 +50,14 @@ export WINEPREFIX="$build/wine-prefix-desktop"
 source "$source/tools/wine-prefix.sh"
 wine_environment
 tmp=$(mktemp -d)
-xvfb=
 host_command=(wine "$host")
 x_search=()
 # shellcheck source=tests/desktop/harness.sh
 source "$source/tests/desktop/harness.sh"
-wm=
 cleanup() {
   if [ -n "$host_pid" ]; then kill "$host_pid" 2>/dev/null || true; fi
   wineserver -k 2>/dev/null || true
-  if [ -n "$wm" ]; then kill "$wm" 2>/dev/null || true; fi
-  if [ -n "$xvfb" ]; then kill "$xvfb" 2>/dev/null || true; fi
-  rm -rf "$tmp"
+  end_desktop
 }
 trap cleanup EXIT
 

@@ -44,19 +44,11 @@ unset WAYLAND_DISPLAY GDK_SCALE GDK_DPI_SCALE
 export NO_AT_BRIDGE=1
 if [[ "$scenario" == wm || "$scenario" == place ]] && ! command -v openbox >/dev/null; then echo "SKIPPED: openbox is not installed"; exit 77; fi
 tmp=$(mktemp -d)
-xvfb=
-wm=
 host_command=("$host")
 x_search=(--onlyvisible)
 # shellcheck source=tests/desktop/harness.sh
 source "$(dirname "$0")/harness.sh"
-cleanup() {
-  if [ -n "$host_pid" ]; then kill "$host_pid" 2>/dev/null || true; fi
-  if [ -n "$wm" ]; then kill "$wm" 2>/dev/null || true; fi
-  if [ -n "$xvfb" ]; then kill "$xvfb" 2>/dev/null || true; fi
-  rm -rf "$tmp"
-}
-trap cleanup EXIT
+trap end_desktop EXIT
 
 start_display
 if [[ "$scenario" == wm || "$scenario" == place || ("$scenario" == input && -n "$(command -v openbox)") ]]; then

@@ -17,6 +17,17 @@ start_display() {
   export DISPLAY=":$(head -1 "$tmp/display")"
 }
 
+# end_desktop: the host, the window manager and the display go, and the
+# scratch folder; each script runs it on its way out (trap end_desktop EXIT).
+xvfb=
+wm=
+end_desktop() {
+  if [ -n "$host_pid" ]; then kill "$host_pid" 2>/dev/null || true; fi
+  if [ -n "$wm" ]; then kill "$wm" 2>/dev/null || true; fi
+  if [ -n "$xvfb" ]; then kill "$xvfb" 2>/dev/null || true; fi
+  rm -rf "$tmp"
+}
+
 failures=0
 check() {  # check NAME EXPECTED-GREP OUTPUT
   if grep -q -- "$2" <<<"$3"; then echo "ok: $1"; else echo "FAILED: $1 (no '$2' in:)"; echo "$3"; failures=$((failures + 1)); fi
