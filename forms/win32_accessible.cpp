@@ -88,15 +88,15 @@ LONG StateCode(acc::States states) {
     return code;
 }
 
-// The selected lines' child ids, for get_accSelection when there are several.
-class ChildIds final : public IEnumVARIANT {
+// IUnknown for an object made with `new`, born with one reference (its
+// maker's), that answers `Interface` and `Bases` (which it derives from).
+template <class Derived, class Interface, class... Bases>
+class ComObject : public Interface {
 public:
-    explicit ChildIds(std::vector<LONG> ids, ULONG next = 0) : ids_(std::move(ids)), next_(next) {}
-
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
         if (!out) return E_POINTER;
-        if (riid == __uuidof(IUnknown) || riid == __uuidof(IEnumVARIANT)) {
-            *out = static_cast<IEnumVARIANT*>(this);
+        if (riid == __uuidof(IUnknown) || riid == __uuidof(Interface) || ((riid == __uuidof(Bases)) || ...)) {
+            *out = static_cast<Interface*>(this);
             AddRef();
             return S_OK;
         }
@@ -106,9 +106,19 @@ public:
     ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&references_)); }
     ULONG STDMETHODCALLTYPE Release() override {
         const LONG left = InterlockedDecrement(&references_);
-        if (left == 0) delete this;
+        if (left == 0) delete static_cast<Derived*>(this);
         return static_cast<ULONG>(left);
     }
+
+private:
+    LONG references_ = 1;
+};
+
+// The selected lines' child ids, for get_accSelection when there are several.
+class ChildIds final : public ComObject<ChildIds, IEnumVARIANT> {
+public:
+    explicit ChildIds(std::vector<LONG> ids, ULONG next = 0) : ids_(std::move(ids)), next_(next) {}
+
     HRESULT STDMETHODCALLTYPE Next(ULONG count, VARIANT* out, ULONG* fetched) override {
         if (!out) return E_POINTER;
         ULONG got = 0;
@@ -138,35 +148,18 @@ public:
     }
 
 private:
+    friend ComObject;
     ~ChildIds() = default;
     std::vector<LONG> ids_;
     ULONG next_;
-    LONG references_ = 1;
 };
 
 // The client (id OBJID_CLIENT) or a list (its positive id) of a form's window.
-class Accessible final : public IAccessible {
+class Accessible final : public ComObject<Accessible, IAccessible, IDispatch> {
 public:
     // One reference, the caller's.
     Accessible(std::shared_ptr<AccessibleWindow> window, LONG id) : window_(std::move(window)), id_(id) {
         window_->Born(this);
-    }
-
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
-        if (!out) return E_POINTER;
-        if (riid == __uuidof(IUnknown) || riid == __uuidof(IDispatch) || riid == __uuidof(IAccessible)) {
-            *out = static_cast<IAccessible*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *out = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&references_)); }
-    ULONG STDMETHODCALLTYPE Release() override {
-        const LONG left = InterlockedDecrement(&references_);
-        if (left == 0) delete this;
-        return static_cast<ULONG>(left);
     }
 
     // No type information: clients call IAccessible's slots directly.
@@ -391,6 +384,7 @@ public:
     HRESULT STDMETHODCALLTYPE put_accValue(VARIANT, BSTR) override { return DISP_E_MEMBERNOTFOUND; }
 
 private:
+    friend ComObject;
     ~Accessible() { window_->Ended(this); }
 
     // This object's node now, or why there is none.
@@ -442,7 +436,6 @@ private:
 
     std::shared_ptr<AccessibleWindow> window_;
     LONG id_;
-    LONG references_ = 1;
 };
 
 }  // namespace
